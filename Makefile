@@ -1,0 +1,38 @@
+# The two commands of the README: `make run` and `make test`.
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+# Windows tests run under 32-bit Wine where the kernel can run 32-bit code;
+# elsewhere the same sources are built for 64-bit Windows and run under
+# 64-bit Wine. The 32-bit product is built either way.
+WINDOWS_TEST_PRESET = $(shell tools/wine-run.sh --can-run-win32 && echo win32 || echo win64)
+SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
+
+.PHONY: bootstrap build build-windows-tests format format-check test run
+
+bootstrap:
+	@tools/bootstrap.sh
+
+build: bootstrap
+	@for preset in native asan win32; do \
+	    cmake --preset $$preset >/dev/null && cmake --build --preset $$preset -j $(JOBS) || exit 1; \
+	done
+
+build-windows-tests: build
+	@preset=$(WINDOWS_TEST_PRESET); [ $$preset = win32 ] || \
+	    { cmake --preset $$preset >/dev/null && cmake --build --preset $$preset -j $(JOBS); }
+
+format:
+	clang-format -i $(SOURCES)
+
+format-check: bootstrap
+	@clang-format --dry-run --Werror $(SOURCES)
+
+test: format-check build-windows-tests
+	ctest --preset native -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+	@echo "Windows tests: preset $(WINDOWS_TEST_PRESET)"
+	ctest --preset $(WINDOWS_TEST_PRESET) -j $(JOBS)
+
+run: build
+	@echo "Built:"; ls -1 build/win32/src/*.exe build/native/src/kelvane-scan 2>/dev/null || \
+	    echo "  the engine library (build/native/src); the scanner and the window follow."

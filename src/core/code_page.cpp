@@ -1,0 +1,29 @@
+#include "core/code_page.h"
+
+CodePage CodePage::DoubleByte(const LeadRanges& leads) {
+    CodePage codePage;
+    codePage.m_doubleByte = true;
+    for (const auto& [first, last] : leads) {
+        for (unsigned byte = first; byte <= last; ++byte) {
+            codePage.m_lead[byte] = true;
+        }
+    }
+    return codePage;
+}
+
+std::size_t CodePage::Find(std::string_view line, std::string_view text) const {
+    return m_doubleByte ? FindAtCharacterStart(line, text) : line.find(text);
+}
+
+std::size_t CodePage::FindAtCharacterStart(std::string_view line, std::string_view text) const {
+    // In a double-byte code page even the empty text is not found in an empty line.
+    for (std::size_t pos = 0; pos < line.size();) {
+        if (line.compare(pos, text.size(), text) == 0) {
+            return pos;
+        }
+        const bool twoBytes =
+            IsLeadByte(static_cast<unsigned char>(line[pos])) && pos + 1 < line.size();
+        pos += twoBytes ? 2 : 1;
+    }
+    return npos;
+}

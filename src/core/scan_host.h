@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The file-type masks ("*.htm", ...) in the order the user typed them.
+using MaskList = std::vector<std::string>;
+
+// What the engine reads while it scans, with the defaults a user starts from. The settings change
+// only while no scan runs, so the engine reads them without a lock.
+struct ScanSettings {
+    std::string m_strSignature = "Rem I am sorry! happy time";
+    std::string m_strFirstString = "<script language";
+    std::string m_strLastString = "</script>";
+    int32_t m_bRemoveOnError = 1;
+    MaskList m_masks;
+};
+
+// The front end that runs a scan: the window on Windows, the command line
+// elsewhere. The engine reads its settings and reports every step to it as
+// one log line; it never knows which front end listens.
+class CScanHost : public ScanSettings {
+public:
+    virtual ~CScanHost() = default;
+    virtual void AddLogLine(const std::string& line) = 0;
+};
+
+// The engine talks to exactly one host at a time; the front end installs it
+// before the scan starts and keeps it alive until the scan has ended.
+void InstallScanHost(CScanHost* host);
+CScanHost& ScanHost();

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+// The counts and problem files of the scan that is running; printed and
+// cleared at the end of every scan.
+class CScanStats {
+public:
+    void CountChecked() { ++m_nChecked; }
+    void CountTreated() { ++m_nTreated; }
+    void CountError() { ++m_nErrors; }
+    void AddProblemFile(std::string path) { m_problemFiles.push_back(std::move(path)); }
+
+    // Logs the report through the scan host, then starts again from zero.
+    void ReportAndReset();
+
+private:
+    int32_t m_nChecked = 0;
+    int32_t m_nTreated = 0;
+    int32_t m_nErrors = 0;
+    std::vector<std::string> m_problemFiles;
+};
+
+extern CScanStats g_scanStats;

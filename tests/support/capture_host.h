@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/scan_host.h"
+
+// A scan host that keeps every log line, installed for the test's lifetime.
+class CaptureHost : public CScanHost {
+public:
+    CaptureHost() { InstallScanHost(this); }
+    ~CaptureHost() override { InstallScanHost(nullptr); }
+    CaptureHost(const CaptureHost&) = delete;
+    CaptureHost& operator=(const CaptureHost&) = delete;
+
+    void AddLogLine(const std::string& line) override { m_log.push_back(line); }
+
+    std::vector<std::string> m_log;
+};

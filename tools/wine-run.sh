@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in a private prefix, creating the prefix
+# on first use.
+#   wine-run.sh win32|win64 PREFIX PROGRAM [ARGS...]
+#   wine-run.sh --can-run-win32     exit 0 when this machine runs 32-bit Wine
+set -euo pipefail
+
+if [ "${1:-}" = --can-run-win32 ]; then
+    # Some kernels (and some sandboxes) cannot execute 32-bit x86 code at all.
+    exec /usr/lib/wine/wine --version >/dev/null 2>&1
+fi
+
+arch=$1 prefix=$2
+shift 2
+case $arch in
+    win32) loader=/usr/lib/wine/wine ;;
+    win64) loader=/usr/lib/wine/wine64 ;;
+    *) echo "wine-run.sh: unknown architecture $arch" >&2; exit 2 ;;
+esac
+export WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko: their install prompts would block an unattended run.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=;winemenubuilder.exe=d"}
+if [ ! -f "$prefix/system.reg" ]; then
+    mkdir -p "$(dirname "$prefix")"
+    # Parallel test runs may arrive here together; one of them creates it.
+    (
+        flock 9
+        if [ ! -f "$prefix/system.reg" ]; then
+            "$loader" wineboot --init >/dev/null 2>&1
+            wineserver --wait
+        fi
+    ) 9>"$prefix.lock"
+fi
+exec "$loader" "$@"
