@@ -1,0 +1,10 @@
+#include "fileio/file_status.h"
+
+void DefaultUnsetTimes(FileStatus& status) {
+    if (status.m_creationTime == 0) {
+        status.m_creationTime = status.m_lastWriteTime;
+    }
+    if (status.m_lastAccessTime == 0) {
+        status.m_lastAccessTime = status.m_lastWriteTime;
+    }
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The operating-system calls of the text files, one backend per platform.
+// Every failure raises CFileException, except the open for reading, which
+// answers by its result.
+
+// A file opened for reading without sharing: while it is open no other
+// process can open it, and the open fails while another process holds it.
+class ReadOnlyFile {
+public:
+    ReadOnlyFile() = default;
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+    ~ReadOnlyFile();  // closes a file still open, without raising
+
+    bool Open(const std::string& path);
+    std::size_t Read(char* buffer, std::size_t size);  // 0 at the end
+    void Close();
+
+private:
+    std::intptr_t m_handle = -1;
+};
+
+// A new version of a file, written to a temporary file in the same folder
+// and put in the file's place by Commit. Destroyed without Commit, it
+// removes the temporary file and leaves the original as it was. A symbolic
+// link stays a link: its target gets the new content.
+class FileReplacement {
+public:
+    explicit FileReplacement(const std::string& path);  // creates the temporary file
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+    ~FileReplacement();
+
+    void Write(const char* data, std::size_t size);
+    void Commit();  // flushes to disk, closes, replaces the original
+
+private:
+    [[noreturn]] void Abandon();  // discards, then raises the failure in errno or GetLastError
+    void Discard() noexcept;
+
+    std::string m_target;     // the file that is replaced, links resolved
+    std::string m_temporary;  // the new content until Commit
+    std::intptr_t m_handle = -1;
+};
+
+// The suffix every temporary file's name ends in; no file-type mask of a
+// scan is expected to match it.
+constexpr char kTemporarySuffix[] = ".kelvane-tmp";

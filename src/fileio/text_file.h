@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+#include "core/line_list.h"
+
+// Appends the file's lines to lines. LF, CR LF and a lone CR each end a line;
+// a last line without a break counts, an empty tail does not. False, with
+// lines untouched, when the file cannot be opened for reading; raises
+// CFileException when reading or closing fails (the lines read so far stay
+// appended) and CMemoryException when a line cannot be stored.
+bool ReadLines(const std::string& path, LineList& lines);
+
+// Replaces the file's content by the lines, each followed by one LF. The new
+// content is written beside the file and flushed before it takes the file's
+// place, so the file is always either as it was or complete. Raises
+// CFileException when anything fails; the file is then untouched.
+void WriteLines(const std::string& path, const LineList& lines);

@@ -1,0 +1,119 @@
+// File status on POSIX, mapped onto the Windows attribute byte:
+// - read-only is "no write permission bit at all"; clearing it adds the
+//   owner's write bit, and restoring it puts back the exact mode saved in
+//   m_permissions;
+// - hidden is a name beginning with "." and cannot be changed;
+// - there is no system or archive bit;
+// - the creation time is read where the file system has one (statx) and is
+//   never set; last-write and last-access times are set with utimensat.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+
+#include "fileio/file_status.h"
+#include "platform/posix/os_error_posix.h"
+
+namespace {
+
+constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
+
+std::string FullPathOf(const std::string& path) {
+    if (!path.empty() && path[0] == '/') {
+        return path;
+    }
+    char cwd[PATH_MAX];
+    return getcwd(cwd, sizeof cwd) != nullptr ? std::string(cwd) + "/" + path : std::string();
+}
+
+bool IsHiddenName(const std::string& path) {
+    const std::size_t nameStart = path.find_last_of('/') + 1;
+    return nameStart < path.size() && path[nameStart] == '.';
+}
+
+uint8_t AttributesOf(mode_t mode, const std::string& path) {
+    uint8_t attributes = 0;
+    attributes |= (mode & kAnyWriteBit) == 0 ? kAttrReadOnly : 0;
+    attributes |= IsHiddenName(path) ? kAttrHidden : 0;
+    attributes |= S_ISDIR(mode) ? kAttrDirectory : 0;
+    return attributes;
+}
+
+// The mode that gives the file the status's read-only bit and otherwise the
+// permissions it had when the status was read.
+mode_t ModeFor(const FileStatus& status) {
+    const mode_t saved = status.m_permissions;
+    if (status.m_attributes & kAttrReadOnly) {
+        return saved & ~kAnyWriteBit;
+    }
+    return (saved & kAnyWriteBit) != 0 ? saved : saved | S_IWUSR;
+}
+
+mode_t CurrentMode(const std::string& path) {
+    struct stat info {};
+    if (InjectedFailure(FileCall::GetAttributes) || stat(path.c_str(), &info) != 0) {
+        throw FileErrorFromOs(errno);
+    }
+    return info.st_mode & 07777;
+}
+
+void ChangeMode(const std::string& path, mode_t mode) {
+    if (InjectedFailure(FileCall::SetAttributes) || chmod(path.c_str(), mode) != 0) {
+        throw FileErrorFromOs(errno);
+    }
+}
+
+timespec WholeSeconds(int64_t seconds) { return timespec{static_cast<time_t>(seconds), 0}; }
+
+void SetTimes(const std::string& path, const FileStatus& status) {
+    const timespec omit{0, UTIME_OMIT};
+    const timespec times[2] = {
+        status.m_lastAccessTime != 0 ? WholeSeconds(status.m_lastAccessTime) : omit,
+        WholeSeconds(status.m_lastWriteTime),
+    };
+    if (InjectedFailure(FileCall::SetTimes) || utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) {
+        throw FileErrorFromOs(errno);
+    }
+}
+
+}  // namespace
+
+bool GetFileStatus(const std::string& path, FileStatus& status) {
+    status.m_fullPath = FullPathOf(path);
+    struct statx info {};
+    if (status.m_fullPath.empty() || InjectedFailure(FileCall::GetStatus) ||
+        statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
+        return false;
+    }
+    status.m_attributes = AttributesOf(info.stx_mode, status.m_fullPath);
+    status.m_permissions = info.stx_mode & 07777;
+    status.m_fileSize = static_cast<int64_t>(info.stx_size);
+    status.m_lastWriteTime = info.stx_mtime.tv_sec;
+    status.m_lastAccessTime = info.stx_atime.tv_sec;
+    status.m_creationTime = (info.stx_mask & STATX_BTIME) ? info.stx_btime.tv_sec : 0;
+    DefaultUnsetTimes(status);
+    return true;
+}
+
+void SetFileStatus(const std::string& path, const FileStatus& status) {
+    const mode_t current = CurrentMode(path);
+    const mode_t wanted = ModeFor(status);
+    const bool readOnlyNow = (current & kAnyWriteBit) == 0;
+    if (wanted != current && readOnlyNow) {
+        ChangeMode(path, wanted);
+    }
+    if (status.m_lastWriteTime != 0) {
+        SetTimes(path, status);
+    }
+    if (wanted != current && !readOnlyNow) {
+        ChangeMode(path, wanted);
+    }
+}
+
+void RemoveFile(const std::string& path) {
+    if (InjectedFailure(FileCall::Delete) || unlink(path.c_str()) != 0) {
+        throw FileErrorFromOs(errno);
+    }
+}

@@ -1,0 +1,167 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "fileio/os_file.h"
+#include "platform/posix/os_error_posix.h"
+
+namespace {
+
+// Only a regular file is read: opening a FIFO or a device could block the
+// scan for ever or read without end. Non-blocking, so that the open itself
+// cannot hang; the flag is dropped once the file is known to be regular.
+int OpenRegularFile(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    struct stat info {};
+    if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        fcntl(fd, F_SETFL, 0) != 0) {
+        if (fd >= 0) {
+            close(fd);
+        }
+        return -1;
+    }
+    return fd;
+}
+
+int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
+
+// The file a path names once its symbolic links are followed, so that a
+// rewrite replaces the target and leaves the link a link.
+std::string ResolveLinks(const std::string& path) {
+    char resolved[PATH_MAX];
+    if (realpath(path.c_str(), resolved) == nullptr) {
+        throw FileErrorFromOs(errno, path);
+    }
+    return resolved;
+}
+
+std::string TemporaryNameFor(const std::string& target) {
+    static std::atomic<unsigned> counter{0};
+    return target + "." + std::to_string(getpid()) + "-" + std::to_string(++counter) +
+           kTemporarySuffix;
+}
+
+void SyncFolderOf(const std::string& path) {
+    // Makes the rename itself durable; a folder that cannot be synced still
+    // holds a complete file, so a failure here is not reported.
+    const std::string folder = path.substr(0, path.find_last_of('/') + 1);
+    const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+}  // namespace
+
+ReadOnlyFile::~ReadOnlyFile() {
+    if (m_handle >= 0) {
+        close(Fd(m_handle));
+    }
+}
+
+bool ReadOnlyFile::Open(const std::string& path) {
+    if (InjectedFailure(FileCall::OpenRead)) {
+        return false;
+    }
+    m_handle = OpenRegularFile(path);
+    return m_handle >= 0;
+}
+
+std::size_t ReadOnlyFile::Read(char* buffer, std::size_t size) {
+    ssize_t count = 0;
+    do {
+        count = InjectedFailure(FileCall::Read) ? -1 : read(Fd(m_handle), buffer, size);
+    } while (count < 0 && errno == EINTR);
+    if (count < 0) {
+        throw FileErrorFromOs(errno);
+    }
+    return static_cast<std::size_t>(count);
+}
+
+void ReadOnlyFile::Close() {
+    const int fd = Fd(m_handle);
+    m_handle = -1;
+    if (InjectedFailure(FileCall::CloseRead) || close(fd) != 0) {
+        throw FileErrorFromOs(errno);
+    }
+}
+
+// The new file gets the original's owner, group and mode before it takes its
+// place, so the replacement changes nothing but the content.
+FileReplacement::FileReplacement(const std::string& path) : m_target(ResolveLinks(path)) {
+    struct stat original {};
+    if (stat(m_target.c_str(), &original) != 0) {
+        throw FileErrorFromOs(errno, m_target);
+    }
+    m_temporary = TemporaryNameFor(m_target);
+    const int fd = InjectedFailure(FileCall::CreateTemporary)
+                       ? -1
+                       : open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        throw FileErrorFromOs(errno, m_target);
+    }
+    m_handle = fd;
+    const bool sameOwner = original.st_uid == geteuid() && original.st_gid == getegid();
+    if ((!sameOwner && fchown(fd, original.st_uid, original.st_gid) != 0) ||
+        fchmod(fd, original.st_mode & 07777) != 0) {
+        Abandon();
+    }
+}
+
+FileReplacement::~FileReplacement() { Discard(); }
+
+void FileReplacement::Write(const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t count = InjectedFailure(FileCall::Write) ? -1 : write(Fd(m_handle), data, size);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            const bool shortWrite = count == 0;
+            throw shortWrite ? CFileException(CFileException::diskFull, CFileException::kShortWrite,
+                                              m_target)
+                             : FileErrorFromOs(errno, m_target);
+        }
+        data += count;
+        size -= static_cast<std::size_t>(count);
+    }
+}
+
+void FileReplacement::Commit() {
+    if (InjectedFailure(FileCall::Flush) || fsync(Fd(m_handle)) != 0) {
+        Abandon();
+    }
+    const int fd = Fd(m_handle);
+    m_handle = -1;
+    if (close(fd) != 0) {
+        Abandon();
+    }
+    if (InjectedFailure(FileCall::Replace) || rename(m_temporary.c_str(), m_target.c_str()) != 0) {
+        Abandon();
+    }
+    m_temporary.clear();
+    SyncFolderOf(m_target);
+}
+
+void FileReplacement::Abandon() {
+    const int osError = errno;
+    Discard();
+    throw FileErrorFromOs(osError, m_target);
+}
+
+void FileReplacement::Discard() noexcept {
+    if (m_handle >= 0) {
+        close(Fd(m_handle));
+        m_handle = -1;
+    }
+    if (!m_temporary.empty()) {
+        unlink(m_temporary.c_str());
+        m_temporary.clear();
+    }
+}

@@ -1,0 +1,162 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "fileio/file_exception.h"
+#include "fileio/file_status.h"
+#include "fileio/text_file.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+mode_t ModeOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(stat(path.c_str(), &info), 0);
+    return info.st_mode & 07777;
+}
+
+struct stat StatOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(lstat(path.c_str(), &info), 0);
+    return info;
+}
+
+class PosixFileAccessTest : public ::testing::Test {
+protected:
+    FileStatus Status(const std::string& path) {
+        FileStatus status;
+        EXPECT_TRUE(GetFileStatus(path, status));
+        return status;
+    }
+
+    // Clears read-only, hidden and system as a treatment does, then puts the
+    // saved status back; returns the mode in between.
+    mode_t LiftAndRestore(const std::string& path) {
+        const FileStatus saved = Status(path);
+        FileStatus lifted = saved;
+        lifted.m_attributes &= 0xF8;
+        SetFileStatus(path, lifted);
+        const mode_t between = ModeOf(path);
+        SetFileStatus(path, saved);
+        return between;
+    }
+
+    TempDir m_dir;
+};
+
+TEST_F(PosixFileAccessTest, ReadOnlyIsNoWriteBitAndComesBackAsTheExactMode) {
+    const std::string path = m_dir.Write("a.htm", "x");
+    for (const mode_t mode : {0444, 0555, 0400, 04544}) {
+        chmod(path.c_str(), mode);
+        EXPECT_EQ(Status(path).m_attributes & kAttrReadOnly, kAttrReadOnly);
+        EXPECT_EQ(LiftAndRestore(path), mode | S_IWUSR) << std::oct << mode;
+        EXPECT_EQ(ModeOf(path), mode) << std::oct << mode;
+    }
+}
+
+TEST_F(PosixFileAccessTest, WritableFileKeepsItsModeThroughoutTheTreatment) {
+    const std::string path = m_dir.Write("a.htm", "x");
+    for (const mode_t mode : {0644, 0020, 0602}) {
+        chmod(path.c_str(), mode);
+        EXPECT_EQ(Status(path).m_attributes & kAttrReadOnly, 0);
+        EXPECT_EQ(LiftAndRestore(path), mode) << std::oct << mode;
+        EXPECT_EQ(ModeOf(path), mode) << std::oct << mode;
+    }
+}
+
+TEST_F(PosixFileAccessTest, DotNameIsHiddenAndStaysSo) {
+    const std::string path = m_dir.Write(".htaccess", "x");
+    EXPECT_EQ(Status(path).m_attributes & kAttrHidden, kAttrHidden);
+    LiftAndRestore(path);
+    EXPECT_EQ(m_dir.Listing(), ".htaccess\n");
+    EXPECT_EQ(Status(m_dir.Write("a.htm", "x")).m_attributes & kAttrHidden, 0);
+}
+
+TEST_F(PosixFileAccessTest, TimesComeBackToTheSecondIncludingAfter2038) {
+    const std::string path = m_dir.Write("a.htm", "x");
+    const int64_t year2040 = 2208988800;
+    const timespec times[2] = {{year2040 + 5, 900000000}, {year2040, 999999999}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    const FileStatus saved = Status(path);
+    EXPECT_EQ(saved.m_lastWriteTime, year2040);
+    EXPECT_EQ(saved.m_lastAccessTime, year2040 + 5);
+    SetFileStatus(path, saved);
+    const struct stat after = StatOf(path);
+    EXPECT_EQ(after.st_mtim.tv_sec, year2040);
+    EXPECT_EQ(after.st_mtim.tv_nsec, 0) << "the fraction of a second is dropped";
+    EXPECT_EQ(after.st_atim.tv_sec, year2040 + 5);
+}
+
+TEST_F(PosixFileAccessTest, UnsetLastWriteTimeLeavesEveryTimeAlone) {
+    const std::string path = m_dir.Write("a.htm", "x");
+    const timespec times[2] = {{1000, 0}, {2000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    FileStatus status = Status(path);
+    EXPECT_NE(status.m_creationTime, 0) << "creation defaults to last write where unknown";
+    status.m_lastWriteTime = 0;
+    status.m_lastAccessTime = 5;
+    SetFileStatus(path, status);
+    EXPECT_EQ(StatOf(path).st_mtim.tv_sec, 2000);
+    EXPECT_EQ(StatOf(path).st_atim.tv_sec, 1000);
+}
+
+TEST_F(PosixFileAccessTest, MissingFileHasNoStatusAndCannotBeChangedOrRemoved) {
+    const std::string path = m_dir.Path("missing.htm");
+    FileStatus status;
+    EXPECT_FALSE(GetFileStatus(path, status));
+    EXPECT_EQ(status.m_fullPath, path);
+    for (const auto& operation : {+[](const std::string& p) { SetFileStatus(p, FileStatus()); },
+                                  +[](const std::string& p) { RemoveFile(p); }}) {
+        try {
+            operation(path);
+            FAIL() << "no exception";
+        } catch (const CFileException& error) {
+            EXPECT_EQ(error.m_errorCause, CFileException::fileNotFound);
+            EXPECT_EQ(error.m_osError, ENOENT);
+        }
+    }
+}
+
+TEST_F(PosixFileAccessTest, RelativePathGetsAFullPath) {
+    m_dir.Write("rel.htm", "x");
+    const std::string previous = std::filesystem::current_path().string();
+    std::filesystem::current_path(m_dir.Root());
+    FileStatus status;
+    EXPECT_TRUE(GetFileStatus("rel.htm", status));
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(status.m_fullPath, std::filesystem::canonical(m_dir.Root()).string() + "/rel.htm");
+}
+
+TEST_F(PosixFileAccessTest, RewriteKeepsOwnerGroupAndMode) {
+    const std::string path = m_dir.Write("a.htm", "old\n");
+    ASSERT_EQ(chown(path.c_str(), 1234, 5678), 0);
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+    WriteLines(path, {"new"});
+    const struct stat after = StatOf(path);
+    EXPECT_EQ(ReadBytes(path), "new\n");
+    EXPECT_EQ(after.st_uid, 1234u);
+    EXPECT_EQ(after.st_gid, 5678u);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+}
+
+TEST_F(PosixFileAccessTest, RewriteThroughALinkRewritesTheTargetAndKeepsTheLink) {
+    const std::string target = m_dir.Write("target.htm", "old\n");
+    const std::string link = m_dir.Path("link.htm");
+    ASSERT_EQ(symlink("target.htm", link.c_str()), 0);
+    WriteLines(link, {"new"});
+    EXPECT_TRUE(S_ISLNK(StatOf(link).st_mode));
+    EXPECT_EQ(ReadBytes(target), "new\n");
+    EXPECT_EQ(m_dir.Listing(), "link.htm\ntarget.htm\n");
+}
+
+TEST_F(PosixFileAccessTest, FifoIsNotReadAndDoesNotBlock) {
+    const std::string fifo = m_dir.Path("pipe.htm");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    LineList lines;
+    EXPECT_FALSE(ReadLines(fifo, lines));
+}
+
+}  // namespace

@@ -1,0 +1,49 @@
+#include "support/temp_dir.h"
+
+#include <fstream>
+#include <random>
+#include <set>
+#include <sstream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    std::random_device seed;
+    do {
+        m_root = fs::temp_directory_path() / ("kelvane-test-" + std::to_string(seed()));
+    } while (!fs::create_directory(m_root));
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    fs::permissions(m_root, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(m_root, ignored);
+}
+
+std::string TempDir::Path(const std::string& name) const { return (m_root / name).string(); }
+
+std::string TempDir::Write(const std::string& name, const std::string& bytes) const {
+    const std::string path = Path(name);
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+std::string TempDir::Listing() const {
+    std::set<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(m_root)) {
+        names.insert(entry.path().filename().string());
+    }
+    std::string listing;
+    for (const std::string& name : names) {
+        listing += name + "\n";
+    }
+    return listing;
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}

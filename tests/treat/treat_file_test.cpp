@@ -1,0 +1,258 @@
+#include "treat/treat_file.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "fileio/fault_injection.h"
+#include "fileio/file_status.h"
+#include "scan/scan_stats.h"
+#include "support/capture_host.h"
+#include "support/os_errors.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+const char kOkLine[] = "       ==>>Infected. Remove OK!!!";
+const char kFailLine[] = "       ==>>Infected. Treat error: The first line of virus not found!";
+const char kReadError[] = "     ...File read ore open error!!!";
+const char kWriteError[] = "     ...File write ore open error!!!";
+const char kStatusError[] = "     ...File attributes ore times restore error!!!";
+const char kBlock[] =
+    "<script language=VBScript>\r\nRem I am sorry! happy time\r\nx = 1\r\n</script>\r\n";
+const int64_t kOldTime = 1000000000;  // 2001-09-09, clearly not "now"
+
+class TreatFileTest : public ::testing::Test {
+protected:
+    void TearDown() override { ClearFaults(); }
+
+    // A file with these bytes, read-only when asked, last written long ago.
+    std::string MakeFile(const std::string& bytes, bool readOnly = false) {
+        const std::string path = m_dir.Write("page.htm", bytes);
+        FileStatus status;
+        EXPECT_TRUE(GetFileStatus(path, status));
+        status.m_lastWriteTime = kOldTime;
+        status.m_attributes |= readOnly ? kAttrReadOnly : 0;
+        SetFileStatus(path, status);
+        EXPECT_TRUE(GetFileStatus(path, m_before));
+        return path;
+    }
+
+    // The report the scan would log, without its "REPORT:" heading.
+    std::vector<std::string> Report() {
+        const std::size_t logged = m_host.m_log.size();
+        g_scanStats.ReportAndReset();
+        std::vector<std::string> report(m_host.m_log.begin() + logged + 1, m_host.m_log.end());
+        m_host.m_log.resize(logged);
+        return report;
+    }
+
+    void ExpectStatusRestored(const std::string& path) {
+        FileStatus after;
+        ASSERT_TRUE(GetFileStatus(path, after));
+        EXPECT_EQ(after.m_attributes, m_before.m_attributes);
+        EXPECT_EQ(after.m_permissions, m_before.m_permissions);
+        EXPECT_EQ(after.m_lastWriteTime, kOldTime);
+    }
+
+    CaptureHost m_host;
+    TempDir m_dir;
+    FileStatus m_before;
+};
+
+// --- nothing to remove ---------------------------------------------------------
+
+TEST_F(TreatFileTest, CleanFileIsOnlyCheckedAndKeepsItsBytesAndStatus) {
+    const std::string bytes = "<html>\r\n<script language>\r\n</script>\r\n</html>";
+    const std::string path = MakeFile(bytes, true);
+    TreatFile(path);
+    EXPECT_EQ(ReadBytes(path), bytes) << "a clean file keeps its CR LF";
+    EXPECT_THAT(m_host.m_log, IsEmpty());
+    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
+                                      "Infected and successful treat files: 0",
+                                      "Error while treat files: 0"));
+    ExpectStatusRestored(path);
+}
+
+TEST_F(TreatFileTest, FileThatCannotBeOpenedIsSkippedSilentlyWithItsStatusBack) {
+    const std::string path = MakeFile(std::string("a\r\n") + kBlock, true);
+    InjectFault(FileCall::OpenRead, 1, kAccessDeniedError);
+    TreatFile(path);
+    EXPECT_THAT(m_host.m_log, IsEmpty());
+    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
+                                      "Infected and successful treat files: 0",
+                                      "Error while treat files: 0"));
+    ExpectStatusRestored(path);
+}
+
+// --- blocks removed ------------------------------------------------------------
+
+TEST_F(TreatFileTest, InfectedReadOnlyFileIsRewrittenWithLfAndKeepsItsStatus) {
+    const std::string path = MakeFile(std::string("<html>\r\n") + kBlock + "</html>\r\n", true);
+    TreatFile(path);
+    EXPECT_EQ(ReadBytes(path), "<html>\n</html>\n");
+    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine));
+    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
+                                      "Infected and successful treat files: 1",
+                                      "Error while treat files: 0"));
+    ExpectStatusRestored(path);
+    EXPECT_EQ(m_dir.Listing(), "page.htm\n");
+}
+
+TEST_F(TreatFileTest, TwoBlocksAreRemovedWithOneWrite) {
+    const std::string path = MakeFile(std::string("a\n") + kBlock + "b\n" + kBlock + "c");
+    TreatFile(path);
+    EXPECT_EQ(ReadBytes(path), "a\nb\nc\n");
+    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kOkLine));
+    EXPECT_EQ(UsesOf(FileCall::Replace), 1);
+    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
+                                      "Infected and successful treat files: 1",
+                                      "Error while treat files: 0"));
+}
+
+TEST_F(TreatFileTest, FileThatWasOnlyABlockBecomesEmptyAndStays) {
+    const std::string path = MakeFile(kBlock);
+    TreatFile(path);
+    EXPECT_EQ(ReadBytes(path), "");
+    ExpectStatusRestored(path);
+}
+
+TEST_F(TreatFileTest, NulBytesOfAnInfectedFileAreWrittenBack) {
+    const std::string path = MakeFile(std::string("a\0b\n", 4) + kBlock);
+    TreatFile(path);
+    EXPECT_EQ(ReadBytes(path), std::string("a\0b\n", 4));
+}
+
+// --- a block that cannot be delimited ------------------------------------------
+
+class UndelimitedBlockTest : public TreatFileTest {
+protected:
+    // The first block is removed in memory, the second has no end.
+    const std::string m_bytes = std::string("a\r\n") + kBlock + "b\r\n" +
+                                "<script language>\r\nRem I am sorry! happy time\r\n";
+};
+
+TEST_F(UndelimitedBlockTest, WithoutRemoveFlagFileStaysWholeWithItsStatus) {
+    m_host.m_bRemoveOnError = 0;
+    const std::string path = MakeFile(m_bytes, true);
+    TreatFile(path);
+    EXPECT_EQ(ReadBytes(path), m_bytes) << "the first block is not written away either";
+    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kFailLine));
+    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
+                                      "Infected and successful treat files: 0",
+                                      "Error while treat files: 1",
+                                      "List of files causes problems:", path));
+    ExpectStatusRestored(path);
+}
+
+TEST_F(UndelimitedBlockTest, WithRemoveFlagFileIsDeletedWithoutALineOfItsOwn) {
+    const std::string path = MakeFile(m_bytes, true);
+    TreatFile(path);
+    EXPECT_EQ(m_dir.Listing(), "");
+    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kFailLine));
+    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
+                                      "Infected and successful treat files: 0",
+                                      "Error while treat files: 1",
+                                      "List of files causes problems:", path));
+}
+
+TEST_F(UndelimitedBlockTest, FailedDeletionIsLoggedAndTheFileKeepsItsStatus) {
+    const std::string path = MakeFile(m_bytes, true);
+    InjectFault(FileCall::Delete, 1, kAccessDeniedError);
+    TreatFile(path);
+    EXPECT_EQ(ReadBytes(path), m_bytes);
+    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kFailLine, "File " + path + "remove error!!!"));
+    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
+                                      "Infected and successful treat files: 0",
+                                      "Error while treat files: 1",
+                                      "List of files causes problems:", path));
+    ExpectStatusRestored(path);
+}
+
+// --- failures of the file layer ------------------------------------------------
+
+TEST_F(TreatFileTest, ReadFailureIsReportedAndTheStatusComesBack) {
+    const std::string path = MakeFile(std::string("a\n") + kBlock, true);
+    InjectFault(FileCall::Read, 1, kIoError);
+    TreatFile(path);
+    EXPECT_THAT(m_host.m_log, ElementsAre(kReadError));
+    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
+                                      "Infected and successful treat files: 0",
+                                      "Error while treat files: 0",
+                                      "List of files causes problems:", path));
+    ExpectStatusRestored(path);
+}
+
+// Whichever step of the rewrite fails, the file keeps its bytes and status
+// and the failure is a write error, never a success.
+class FailedWriteTest : public TreatFileTest, public ::testing::WithParamInterface<FileCall> {};
+
+TEST_P(FailedWriteTest, IsAWriteErrorThatLeavesTheFileAsItWas) {
+    const std::string bytes = std::string("a\r\n") + kBlock;
+    const std::string path = MakeFile(bytes, true);
+    InjectFault(GetParam(), 1, kDiskFullError);
+    TreatFile(path);
+    EXPECT_EQ(ReadBytes(path), bytes);
+    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kWriteError));
+    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
+                                      "Infected and successful treat files: 0",
+                                      "Error while treat files: 1",
+                                      "List of files causes problems:", path));
+    ExpectStatusRestored(path);
+    EXPECT_EQ(m_dir.Listing(), "page.htm\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStep, FailedWriteTest,
+                         ::testing::Values(FileCall::CreateTemporary, FileCall::Write,
+                                           FileCall::Flush, FileCall::Replace));
+
+TEST_F(TreatFileTest, FileWhoseStatusCannotBeReadIsLeftAlone) {
+    const std::string path = MakeFile(std::string("a\n") + kBlock, true);
+    ClearFaults();  // count only the treatment's calls
+    InjectFault(FileCall::GetStatus, 1, kIoError);
+    TreatFile(path);
+    EXPECT_THAT(m_host.m_log, ElementsAre(kReadError));
+    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
+                                      "Infected and successful treat files: 0",
+                                      "Error while treat files: 0",
+                                      "List of files causes problems:", path));
+    EXPECT_EQ(UsesOf(FileCall::SetAttributes) + UsesOf(FileCall::SetTimes), 0);
+    EXPECT_EQ(UsesOf(FileCall::OpenRead), 0);
+}
+
+TEST_F(TreatFileTest, VanishedFileIsReportedWithoutBeingCreated) {
+    TreatFile(m_dir.Path("gone.htm"));
+    EXPECT_THAT(m_host.m_log, ElementsAre(kReadError));
+    EXPECT_EQ(m_dir.Listing(), "");
+}
+
+TEST_F(TreatFileTest, StatusThatCannotBeSetEndsTheFileButNotTheScan) {
+    const std::string bytes = std::string("a\n") + kBlock;
+    const std::string path = MakeFile(bytes);
+    InjectFault(FileCall::SetTimes, 1, kAccessDeniedError);
+    TreatFile(path);
+    EXPECT_EQ(ReadBytes(path), bytes);
+    EXPECT_THAT(m_host.m_log, ElementsAre(kStatusError));
+    TreatFile(path);
+    EXPECT_THAT(m_host.m_log, ElementsAre(kStatusError, kOkLine));
+    EXPECT_THAT(Report(), ElementsAre("Total checked files: 2",
+                                      "Infected and successful treat files: 1",
+                                      "Error while treat files: 0",
+                                      "List of files causes problems:", path));
+}
+
+TEST_F(TreatFileTest, StatusFailureAfterAWriteErrorListsTheFileOnce) {
+    const std::string path = MakeFile(std::string("a\n") + kBlock);
+    InjectFault(FileCall::Write, 1, kDiskFullError);
+    InjectFault(FileCall::SetTimes, 2, kAccessDeniedError);
+    TreatFile(path);
+    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kWriteError, kStatusError));
+    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
+                                      "Infected and successful treat files: 0",
+                                      "Error while treat files: 1",
+                                      "List of files causes problems:", path));
+}
+
+}  // namespace
