@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 # elsewhere the same sources are built for 64-bit Windows and run under
 # 64-bit Wine. The 32-bit product is built either way.
 WINDOWS_TEST_PRESET = $(shell tools/wine-run.sh --can-run-win32 && echo win32 || echo win64)
-SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
+SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h')
 
 .PHONY: bootstrap build build-windows-tests format format-check test run
 

@@ -13,7 +13,9 @@ struct InjectedFault {
 std::array<int, kFileCallCount> g_uses{};
 std::array<InjectedFault, kFileCallCount> g_faults{};
 
-int Index(FileCall call) { return static_cast<int>(call); }
+int Index(FileCall call) {
+    return static_cast<int>(call);
+}
 
 }  // namespace
 
@@ -26,7 +28,9 @@ void ClearFaults() {
     g_faults = {};
 }
 
-int UsesOf(FileCall call) { return g_uses[Index(call)]; }
+int UsesOf(FileCall call) {
+    return g_uses[Index(call)];
+}
 
 int TakeInjectedFault(FileCall call) {
     const int use = ++g_uses[Index(call)];

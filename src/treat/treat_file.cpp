@@ -13,7 +13,9 @@ const char kWriteErrorLine[] = "     ...File write ore open error!!!";
 const char kStatusErrorLine[] = "     ...File attributes ore times restore error!!!";
 constexpr uint8_t kProtectiveBits = kAttrReadOnly | kAttrHidden | kAttrSystem;
 
-void Log(const std::string& line) { ScanHost().AddLogLine(line); }
+void Log(const std::string& line) {
+    ScanHost().AddLogLine(line);
+}
 
 // One file's treatment. Whatever fails, a file that still exists gets its
 // saved attributes and times back, so a read-only, hidden or system file

@@ -21,7 +21,9 @@ TempDir::~TempDir() {
     fs::remove_all(m_root, ignored);
 }
 
-std::string TempDir::Path(const std::string& name) const { return (m_root / name).string(); }
+std::string TempDir::Path(const std::string& name) const {
+    return (m_root / name).string();
+}
 
 std::string TempDir::Write(const std::string& name, const std::string& bytes) const {
     const std::string path = Path(name);

@@ -70,9 +70,9 @@ TEST_F(TreatFileTest, CleanFileIsOnlyCheckedAndKeepsItsBytesAndStatus) {
     TreatFile(path);
     EXPECT_EQ(ReadBytes(path), bytes) << "a clean file keeps its CR LF";
     EXPECT_THAT(m_host.m_log, IsEmpty());
-    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
-                                      "Infected and successful treat files: 0",
-                                      "Error while treat files: 0"));
+    EXPECT_THAT(Report(),
+                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
+                            "Error while treat files: 0"));
     ExpectStatusRestored(path);
 }
 
@@ -81,9 +81,9 @@ TEST_F(TreatFileTest, FileThatCannotBeOpenedIsSkippedSilentlyWithItsStatusBack) 
     InjectFault(FileCall::OpenRead, 1, kAccessDeniedError);
     TreatFile(path);
     EXPECT_THAT(m_host.m_log, IsEmpty());
-    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
-                                      "Infected and successful treat files: 0",
-                                      "Error while treat files: 0"));
+    EXPECT_THAT(Report(),
+                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
+                            "Error while treat files: 0"));
     ExpectStatusRestored(path);
 }
 
@@ -94,9 +94,9 @@ TEST_F(TreatFileTest, InfectedReadOnlyFileIsRewrittenWithLfAndKeepsItsStatus) {
     TreatFile(path);
     EXPECT_EQ(ReadBytes(path), "<html>\n</html>\n");
     EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine));
-    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
-                                      "Infected and successful treat files: 1",
-                                      "Error while treat files: 0"));
+    EXPECT_THAT(Report(),
+                ElementsAre("Total checked files: 1", "Infected and successful treat files: 1",
+                            "Error while treat files: 0"));
     ExpectStatusRestored(path);
     EXPECT_EQ(m_dir.Listing(), "page.htm\n");
 }
@@ -107,9 +107,9 @@ TEST_F(TreatFileTest, TwoBlocksAreRemovedWithOneWrite) {
     EXPECT_EQ(ReadBytes(path), "a\nb\nc\n");
     EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kOkLine));
     EXPECT_EQ(UsesOf(FileCall::Replace), 1);
-    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
-                                      "Infected and successful treat files: 1",
-                                      "Error while treat files: 0"));
+    EXPECT_THAT(Report(),
+                ElementsAre("Total checked files: 1", "Infected and successful treat files: 1",
+                            "Error while treat files: 0"));
 }
 
 TEST_F(TreatFileTest, FileThatWasOnlyABlockBecomesEmptyAndStays) {
@@ -140,10 +140,9 @@ TEST_F(UndelimitedBlockTest, WithoutRemoveFlagFileStaysWholeWithItsStatus) {
     TreatFile(path);
     EXPECT_EQ(ReadBytes(path), m_bytes) << "the first block is not written away either";
     EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kFailLine));
-    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
-                                      "Infected and successful treat files: 0",
-                                      "Error while treat files: 1",
-                                      "List of files causes problems:", path));
+    EXPECT_THAT(Report(),
+                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
+                            "Error while treat files: 1", "List of files causes problems:", path));
     ExpectStatusRestored(path);
 }
 
@@ -152,10 +151,9 @@ TEST_F(UndelimitedBlockTest, WithRemoveFlagFileIsDeletedWithoutALineOfItsOwn) {
     TreatFile(path);
     EXPECT_EQ(m_dir.Listing(), "");
     EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kFailLine));
-    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
-                                      "Infected and successful treat files: 0",
-                                      "Error while treat files: 1",
-                                      "List of files causes problems:", path));
+    EXPECT_THAT(Report(),
+                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
+                            "Error while treat files: 1", "List of files causes problems:", path));
 }
 
 TEST_F(UndelimitedBlockTest, FailedDeletionIsLoggedAndTheFileKeepsItsStatus) {
@@ -164,10 +162,9 @@ TEST_F(UndelimitedBlockTest, FailedDeletionIsLoggedAndTheFileKeepsItsStatus) {
     TreatFile(path);
     EXPECT_EQ(ReadBytes(path), m_bytes);
     EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kFailLine, "File " + path + "remove error!!!"));
-    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
-                                      "Infected and successful treat files: 0",
-                                      "Error while treat files: 1",
-                                      "List of files causes problems:", path));
+    EXPECT_THAT(Report(),
+                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
+                            "Error while treat files: 1", "List of files causes problems:", path));
     ExpectStatusRestored(path);
 }
 
@@ -178,10 +175,9 @@ TEST_F(TreatFileTest, ReadFailureIsReportedAndTheStatusComesBack) {
     InjectFault(FileCall::Read, 1, kIoError);
     TreatFile(path);
     EXPECT_THAT(m_host.m_log, ElementsAre(kReadError));
-    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
-                                      "Infected and successful treat files: 0",
-                                      "Error while treat files: 0",
-                                      "List of files causes problems:", path));
+    EXPECT_THAT(Report(),
+                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
+                            "Error while treat files: 0", "List of files causes problems:", path));
     ExpectStatusRestored(path);
 }
 
@@ -196,10 +192,9 @@ TEST_P(FailedWriteTest, IsAWriteErrorThatLeavesTheFileAsItWas) {
     TreatFile(path);
     EXPECT_EQ(ReadBytes(path), bytes);
     EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kWriteError));
-    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
-                                      "Infected and successful treat files: 0",
-                                      "Error while treat files: 1",
-                                      "List of files causes problems:", path));
+    EXPECT_THAT(Report(),
+                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
+                            "Error while treat files: 1", "List of files causes problems:", path));
     ExpectStatusRestored(path);
     EXPECT_EQ(m_dir.Listing(), "page.htm\n");
 }
@@ -214,10 +209,9 @@ TEST_F(TreatFileTest, FileWhoseStatusCannotBeReadIsLeftAlone) {
     InjectFault(FileCall::GetStatus, 1, kIoError);
     TreatFile(path);
     EXPECT_THAT(m_host.m_log, ElementsAre(kReadError));
-    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
-                                      "Infected and successful treat files: 0",
-                                      "Error while treat files: 0",
-                                      "List of files causes problems:", path));
+    EXPECT_THAT(Report(),
+                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
+                            "Error while treat files: 0", "List of files causes problems:", path));
     EXPECT_EQ(UsesOf(FileCall::SetAttributes) + UsesOf(FileCall::SetTimes), 0);
     EXPECT_EQ(UsesOf(FileCall::OpenRead), 0);
 }
@@ -237,10 +231,9 @@ TEST_F(TreatFileTest, StatusThatCannotBeSetEndsTheFileButNotTheScan) {
     EXPECT_THAT(m_host.m_log, ElementsAre(kStatusError));
     TreatFile(path);
     EXPECT_THAT(m_host.m_log, ElementsAre(kStatusError, kOkLine));
-    EXPECT_THAT(Report(), ElementsAre("Total checked files: 2",
-                                      "Infected and successful treat files: 1",
-                                      "Error while treat files: 0",
-                                      "List of files causes problems:", path));
+    EXPECT_THAT(Report(),
+                ElementsAre("Total checked files: 2", "Infected and successful treat files: 1",
+                            "Error while treat files: 0", "List of files causes problems:", path));
 }
 
 TEST_F(TreatFileTest, StatusFailureAfterAWriteErrorListsTheFileOnce) {
@@ -249,10 +242,9 @@ TEST_F(TreatFileTest, StatusFailureAfterAWriteErrorListsTheFileOnce) {
     InjectFault(FileCall::SetTimes, 2, kAccessDeniedError);
     TreatFile(path);
     EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kWriteError, kStatusError));
-    EXPECT_THAT(Report(), ElementsAre("Total checked files: 1",
-                                      "Infected and successful treat files: 0",
-                                      "Error while treat files: 1",
-                                      "List of files causes problems:", path));
+    EXPECT_THAT(Report(),
+                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
+                            "Error while treat files: 1", "List of files causes problems:", path));
 }
 
 }  // namespace

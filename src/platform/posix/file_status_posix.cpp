@@ -65,7 +65,9 @@ void ChangeMode(const std::string& path, mode_t mode) {
     }
 }
 
-timespec WholeSeconds(int64_t seconds) { return timespec{static_cast<time_t>(seconds), 0}; }
+timespec WholeSeconds(int64_t seconds) {
+    return timespec{static_cast<time_t>(seconds), 0};
+}
 
 void SetTimes(const std::string& path, const FileStatus& status) {
     const timespec omit{0, UTIME_OMIT};

@@ -18,8 +18,7 @@ namespace {
 int OpenRegularFile(const std::string& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     struct stat info {};
-    if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-        fcntl(fd, F_SETFL, 0) != 0) {
+    if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || fcntl(fd, F_SETFL, 0) != 0) {
         if (fd >= 0) {
             close(fd);
         }
@@ -28,7 +27,9 @@ int OpenRegularFile(const std::string& path) {
     return fd;
 }
 
-int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
+int Fd(std::intptr_t handle) {
+    return static_cast<int>(handle);
+}
 
 // The file a path names once its symbolic links are followed, so that a
 // rewrite replaces the target and leaves the link a link.
@@ -114,19 +115,22 @@ FileReplacement::FileReplacement(const std::string& path) : m_target(ResolveLink
     }
 }
 
-FileReplacement::~FileReplacement() { Discard(); }
+FileReplacement::~FileReplacement() {
+    Discard();
+}
 
 void FileReplacement::Write(const char* data, std::size_t size) {
     while (size > 0) {
-        const ssize_t count = InjectedFailure(FileCall::Write) ? -1 : write(Fd(m_handle), data, size);
+        const ssize_t count =
+            InjectedFailure(FileCall::Write) ? -1 : write(Fd(m_handle), data, size);
         if (count < 0 && errno == EINTR) {
             continue;
         }
         if (count <= 0) {
             const bool shortWrite = count == 0;
-            throw shortWrite ? CFileException(CFileException::diskFull, CFileException::kShortWrite,
-                                              m_target)
-                             : FileErrorFromOs(errno, m_target);
+            throw shortWrite
+                ? CFileException(CFileException::diskFull, CFileException::kShortWrite, m_target)
+                : FileErrorFromOs(errno, m_target);
         }
         data += count;
         size -= static_cast<std::size_t>(count);
