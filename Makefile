@@ -33,6 +33,6 @@ test: format-check build-windows-tests
 	@echo "Windows tests: preset $(WINDOWS_TEST_PRESET)"
 	ctest --preset $(WINDOWS_TEST_PRESET) -j $(JOBS)
 
-run: build
-	@echo "Built:"; ls -1 build/win32/src/*.exe build/native/src/kelvane-scan 2>/dev/null || \
-	    echo "  the engine library (build/native/src); the scanner and the window follow."
+run: bootstrap
+	@cmake --preset native >/dev/null && cmake --build --preset native -j $(JOBS) --target kelvane-scan >/dev/null
+	@tools/demo.sh build/native/src/kelvane-scan

@@ -4,6 +4,10 @@
 
 CScanStats g_scanStats;
 
+ScanTotals CScanStats::Totals() const {
+    return ScanTotals{m_nChecked, m_nTreated, m_nErrors, m_problemFiles.size()};
+}
+
 void CScanStats::ReportAndReset() {
     CScanHost& host = ScanHost();
     host.AddLogLine("REPORT:");

@@ -14,19 +14,12 @@
 #include <climits>
 
 #include "fileio/file_status.h"
+#include "fileio/full_path.h"
 #include "platform/posix/os_error_posix.h"
 
 namespace {
 
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
-
-std::string FullPathOf(const std::string& path) {
-    if (!path.empty() && path[0] == '/') {
-        return path;
-    }
-    char cwd[PATH_MAX];
-    return getcwd(cwd, sizeof cwd) != nullptr ? std::string(cwd) + "/" + path : std::string();
-}
 
 bool IsHiddenName(const std::string& path) {
     const std::size_t nameStart = path.find_last_of('/') + 1;
@@ -81,6 +74,14 @@ void SetTimes(const std::string& path, const FileStatus& status) {
 }
 
 }  // namespace
+
+std::string FullPathOf(const std::string& path) {
+    if (!path.empty() && path[0] == '/') {
+        return path;
+    }
+    char cwd[PATH_MAX];
+    return getcwd(cwd, sizeof cwd) != nullptr ? std::string(cwd) + "/" + path : std::string();
+}
 
 bool GetFileStatus(const std::string& path, FileStatus& status) {
     status.m_fullPath = FullPathOf(path);

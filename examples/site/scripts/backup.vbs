@@ -1,0 +1,5 @@
+MsgBox "Backup finished"
+<script language=VBScript>
+Rem I am sorry! happy time
+z = 3
+</script>

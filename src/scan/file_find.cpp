@@ -1,0 +1,47 @@
+#include "scan/file_find.h"
+
+#include "fileio/full_path.h"
+
+bool CFileFind::FindFile(const std::string& pattern) {
+    Close();
+    const std::string fullPattern = FullPathOf(pattern);
+    const std::size_t lastSeparator = fullPattern.find_last_of("\\/");
+    if (fullPattern.empty() || lastSeparator == std::string::npos || !OpenListing(pattern)) {
+        return false;
+    }
+    m_open = true;
+    m_root = fullPattern.substr(0, lastSeparator);
+    return true;
+}
+
+bool CFileFind::FindNextFile() {
+    if (!m_open) {
+        return false;
+    }
+    m_current = std::move(m_ahead);
+    m_hasCurrent = true;
+    return FetchAhead();
+}
+
+bool CFileFind::MatchesMask(uint32_t mask) const {
+    return m_hasCurrent && (m_current.m_attributes & mask) != 0;
+}
+
+bool CFileFind::IsDots() const {
+    return MatchesMask(kFindDirectory) && (m_current.m_name == "." || m_current.m_name == "..");
+}
+
+std::string CFileFind::GetFilePath() const {
+    const bool endsInSeparator = !m_root.empty() && (m_root.back() == '\\' || m_root.back() == '/');
+    return endsInSeparator ? m_root + m_current.m_name : m_root + kPathSeparator + m_current.m_name;
+}
+
+void CFileFind::Close() {
+    if (m_open) {
+        CloseListing();
+    }
+    m_open = false;
+    m_hasCurrent = false;
+    m_current = Entry();
+    m_ahead = Entry();
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+constexpr uint32_t kFindDirectory = 0x10;
+constexpr uint32_t kFindReparsePoint = 0x400;  // a symbolic link, junction or mount point
+
+// The separator the platform puts between the parts of a path.
+extern const char kPathSeparator;
+
+// One directory listing, walked entry by entry with the next entry always
+// fetched ahead, so that the last entry is known as the last while it is
+// handled. Entries "." and ".." are listed like any other.
+class CFileFind {
+public:
+    CFileFind() = default;
+    CFileFind(const CFileFind&) = delete;
+    CFileFind& operator=(const CFileFind&) = delete;
+    ~CFileFind() { Close(); }
+
+    // Starts the listing of a pattern ("dir\*.*"); false, with nothing left
+    // open, when the directory cannot be listed or its full path not formed.
+    bool FindFile(const std::string& pattern);
+    // Makes the entry fetched ahead current; false when no entry follows it.
+    bool FindNextFile();
+    bool MatchesMask(uint32_t mask) const;
+    bool IsDots() const;
+    // The root, one separator unless the root ends in one, and the name.
+    std::string GetFilePath() const;
+    const std::string& GetFileName() const { return m_current.m_name; }
+    void Close();
+
+private:
+    struct Entry {
+        std::string m_name;
+        uint32_t m_attributes = 0;
+    };
+
+    // The platform's part.
+    bool OpenListing(const std::string& pattern);  // fetches the first entry ahead
+    bool FetchAhead();
+    void CloseListing();
+
+    std::intptr_t m_handle = 0;
+    bool m_open = false;
+    std::string m_folder;  // the folder being listed, as the pattern names it
+    std::string m_root;
+    Entry m_current;
+    Entry m_ahead;
+    bool m_hasCurrent = false;
+};
+
+// Identifies a directory across the paths that lead to it (volume and file
+// id, or device and inode), so a walk can tell when it comes back to one.
+struct DirectoryId {
+    uint64_t m_volume = 0;
+    uint64_t m_file = 0;
+    bool operator==(const DirectoryId& other) const {
+        return m_volume == other.m_volume && m_file == other.m_file;
+    }
+};
+bool GetDirectoryId(const std::string& path, DirectoryId& id);

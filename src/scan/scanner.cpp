@@ -1,0 +1,126 @@
+#include "scan/scanner.h"
+
+#include <algorithm>
+
+#include "core/code_page.h"
+#include "core/scan_host.h"
+#include "core/stop_flag.h"
+#include "fileio/file_status.h"
+#include "scan/file_find.h"
+#include "scan/mask_match.h"
+#include "scan/scan_stats.h"
+#include "treat/treat_file.h"
+
+namespace {
+
+bool StopRequested() {
+    return g_bStopScan.load() != 0;
+}
+
+void Log(const std::string& line) {
+    ScanHost().AddLogLine(line);
+}
+
+std::string SearchPattern(const std::string& directory) {
+    const bool endsInSeparator = !directory.empty() && directory.back() == kPathSeparator;
+    return directory + (endsInSeparator ? "" : std::string(1, kPathSeparator)) + "*.*";
+}
+
+// A file is logged and treated once for every mask that matches it.
+void HandleFile(const std::string& fullPath) {
+    const std::string pattern = ExtensionPattern(fullPath);
+    const MaskList& masks = ScanHost().m_masks;
+    for (std::size_t i = 0; i < masks.size(); ++i) {
+        if (MaskMatches(masks[i], pattern, SystemCodePage())) {
+            Log(fullPath);
+            TreatFile(fullPath);
+        }
+    }
+}
+
+// A walk must end and stay on its drive: links are not followed, and a
+// directory that is on another volume (a mount, walked as a drive of its
+// own) or already on the current branch (a bind mount, a loop the links do
+// not show) is not entered.
+class TreeWalk {
+public:
+    void Walk(const std::string& directory) {
+        DirectoryId id;
+        const bool known = GetDirectoryId(directory, id);
+        if (known && !Enterable(id)) {
+            return;
+        }
+        if (known) {
+            m_branch.push_back(id);
+        }
+        WalkEntries(directory);
+        if (known) {
+            m_branch.pop_back();
+        }
+    }
+
+private:
+    bool Enterable(const DirectoryId& id) const {
+        const bool sameVolume = m_branch.empty() || m_branch.front().m_volume == id.m_volume;
+        return sameVolume && std::find(m_branch.begin(), m_branch.end(), id) == m_branch.end();
+    }
+
+    void WalkEntries(const std::string& directory) {
+        CFileFind finder;
+        if (!finder.FindFile(SearchPattern(directory))) {
+            return;
+        }
+        bool more = true;
+        while (more && !StopRequested()) {
+            more = finder.FindNextFile();
+            if (finder.IsDots()) {
+                continue;
+            }
+            if (!finder.MatchesMask(kFindDirectory)) {
+                HandleFile(finder.GetFilePath());
+            } else if (!finder.MatchesMask(kFindReparsePoint)) {
+                Walk(finder.GetFilePath());
+            }
+        }
+    }
+
+    std::vector<DirectoryId> m_branch;
+};
+
+bool IsFile(const std::string& path) {
+    FileStatus status;
+    return GetFileStatus(path, status) && (status.m_attributes & kAttrDirectory) == 0;
+}
+
+ScanTotals EndScan() {
+    Log(StopRequested() ? "==================== Break by user.==================="
+                        : "==================== It is all !!! ===================");
+    const ScanTotals totals = g_scanStats.Totals();
+    g_scanStats.ReportAndReset();
+    return totals;
+}
+
+}  // namespace
+
+void ScanDirectory(const std::string& path) {
+    TreeWalk().Walk(path);
+}
+
+ScanTotals ScanRoots(const std::vector<std::string>& roots) {
+    for (const std::string& root : roots) {
+        if (StopRequested()) {
+            break;
+        }
+        Log("==================== Drive " + root + " ===================");
+        if (IsFile(root)) {
+            HandleFile(root);
+        } else {
+            ScanDirectory(root);
+        }
+    }
+    return EndScan();
+}
+
+ScanTotals ScanAllDrives() {
+    return ScanRoots(LogicalDriveRoots());
+}

@@ -1,0 +1,133 @@
+#include "scan/scanner.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/stop_flag.h"
+#include "scan/file_types.h"
+#include "support/capture_host.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::Not;
+
+const char kInfected[] = "<script language>\nRem I am sorry! happy time\n</script>\n";
+const char kDone[] = "==================== It is all !!! ===================";
+const char kBreak[] = "==================== Break by user.===================";
+
+class ScannerTest : public ::testing::Test {
+protected:
+    ScannerTest() { m_host.m_masks = ParseFileTypes("*.htm *.html"); }
+    ~ScannerTest() override { g_bStopScan = 0; }
+
+    std::string Root() const { return m_dir.Root().string(); }
+    std::string Banner() const {
+        return "==================== Drive " + Root() + " ===================";
+    }
+    std::string Sep() const { return std::string(1, std::filesystem::path::preferred_separator); }
+
+    CaptureHost m_host;
+    TempDir m_dir;
+};
+
+TEST_F(ScannerTest, MatchingFilesAreLoggedAndTreatedWhereverTheyAre) {
+    std::filesystem::create_directories(m_dir.Root() / "pages.htm" / "deep");
+    m_dir.Write("pages.htm" + Sep() + "deep" + Sep() + "INDEX.HTM", kInfected);
+    m_dir.Write("index.htm.bak", kInfected);
+    m_dir.Write("readme", "x");
+    const ScanTotals totals = ScanRoots({Root()});
+    const std::string infected =
+        Root() + Sep() + "pages.htm" + Sep() + "deep" + Sep() + "INDEX.HTM";
+    EXPECT_THAT(m_host.m_log, ElementsAre(Banner(), infected, "       ==>>Infected. Remove OK!!!",
+                                          kDone, "REPORT:", "Total checked files: 1",
+                                          "Infected and successful treat files: 1",
+                                          "Error while treat files: 0"));
+    EXPECT_EQ(totals.m_nTreated, 1);
+    EXPECT_EQ(ReadBytes(infected), "");
+}
+
+TEST_F(ScannerTest, FileMatchingTwoMasksIsTreatedTwice) {
+    m_host.m_masks = ParseFileTypes("*.htm *.*");
+    m_dir.Write(".hidden.htm", "x");
+    const ScanTotals totals = ScanRoots({Root()});
+    const std::string path = Root() + Sep() + ".hidden.htm";
+    EXPECT_THAT(
+        m_host.m_log,
+        ElementsAre(Banner(), path, path, kDone, "REPORT:", "Total checked files: 2",
+                    "Infected and successful treat files: 0", "Error while treat files: 0"));
+    EXPECT_EQ(totals.m_nChecked, 2);
+}
+
+TEST_F(ScannerTest, EmptyMaskListWalksAndReportsZeros) {
+    m_host.m_masks.clear();
+    m_dir.Write("a.htm", kInfected);
+    ScanRoots({Root(), Root() + Sep() + "missing"});
+    EXPECT_THAT(
+        m_host.m_log,
+        ElementsAre(Banner(),
+                    "==================== Drive " + Root() + Sep() + "missing ===================",
+                    kDone, "REPORT:", "Total checked files: 0",
+                    "Infected and successful treat files: 0", "Error while treat files: 0"));
+}
+
+TEST_F(ScannerTest, NoRootsStillEndWithTheBannerAndReport) {
+    ScanRoots({});
+    EXPECT_THAT(m_host.m_log, ElementsAre(kDone, "REPORT:", "Total checked files: 0",
+                                          "Infected and successful treat files: 0",
+                                          "Error while treat files: 0"));
+}
+
+TEST_F(ScannerTest, RootThatIsAFileIsHandledLikeAFileInAWalk) {
+    const std::string path = m_dir.Write("one.html", kInfected);
+    ScanRoots({path});
+    EXPECT_THAT(
+        m_host.m_log,
+        ElementsAre("==================== Drive " + path + " ===================", path,
+                    "       ==>>Infected. Remove OK!!!", kDone, "REPORT:", "Total checked files: 1",
+                    "Infected and successful treat files: 1", "Error while treat files: 0"));
+}
+
+TEST_F(ScannerTest, StopSetBeforeTheScanLogsTheBreakAndTheReport) {
+    m_dir.Write("a.htm", kInfected);
+    g_bStopScan = 1;
+    ScanRoots({Root()});
+    EXPECT_THAT(m_host.m_log, ElementsAre(kBreak, "REPORT:", "Total checked files: 0",
+                                          "Infected and successful treat files: 0",
+                                          "Error while treat files: 0"));
+}
+
+// Stops the scan while the first file is being treated.
+class StoppingHost : public CaptureHost {
+public:
+    void AddLogLine(const std::string& line) override {
+        CaptureHost::AddLogLine(line);
+        if (line.find("Infected.") != std::string::npos) {
+            g_bStopScan = 1;
+        }
+    }
+};
+
+TEST(ScannerStop, FileBeingTreatedFinishesAndNoFurtherEntryIsTaken) {
+    StoppingHost host;
+    host.m_masks = ParseFileTypes("*.htm");
+    TempDir dir;
+    for (const char* name : {"a.htm", "b.htm", "c.htm"}) {
+        dir.Write(name, kInfected);
+    }
+    const ScanTotals totals = ScanRoots({dir.Root().string(), dir.Root().string()});
+    g_bStopScan = 0;
+    EXPECT_EQ(totals.m_nTreated, 1);
+    EXPECT_THAT(host.m_log, Contains(kBreak));
+    EXPECT_EQ(std::count(host.m_log.begin(), host.m_log.end(), "REPORT:"), 1);
+    EXPECT_EQ(std::count_if(host.m_log.begin(), host.m_log.end(),
+                            [](const std::string& l) { return l.rfind("====", 0) == 0; }),
+              2)
+        << "one drive banner, then the break: the second root is not begun";
+}
+
+}  // namespace
