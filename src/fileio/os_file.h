@@ -27,8 +27,9 @@ private:
 
 // A new version of a file, written to a temporary file in the same folder
 // and put in the file's place by Commit. Destroyed without Commit, it
-// removes the temporary file and leaves the original as it was. A symbolic
-// link stays a link: its target gets the new content.
+// removes the temporary file and leaves the original as it was. On POSIX a
+// symbolic link stays a link and its target gets the new content; on
+// Windows the path is taken as given.
 class FileReplacement {
 public:
     explicit FileReplacement(const std::string& path);  // creates the temporary file
@@ -43,7 +44,7 @@ private:
     [[noreturn]] void Abandon();  // discards, then raises the failure in errno or GetLastError
     void Discard() noexcept;
 
-    std::string m_target;     // the file that is replaced, links resolved
+    std::string m_target;     // the file that is replaced
     std::string m_temporary;  // the new content until Commit
     std::intptr_t m_handle = -1;
 };

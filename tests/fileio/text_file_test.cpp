@@ -77,7 +77,7 @@ TEST_F(TextFileTest, WritingEndsEveryLineWithOneLf) {
 
 TEST_F(TextFileTest, FileWithLfBreaksAndNulBytesSurvivesTheRoundTripByteForByte) {
     const std::string bytes("<p>\0x</p>\n\n\xA0\xFF\n", 14);
-    const std::string path = m_dir.Write("nul.htm", bytes);
+    const std::string path = m_dir.Write("zeros.htm", bytes);
     LineList lines;
     ASSERT_TRUE(ReadLines(path, lines));
     WriteLines(path, lines);

@@ -16,8 +16,13 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
+    // A read-only file cannot be deleted on Windows; make every entry writable first.
     std::error_code ignored;
-    fs::permissions(m_root, fs::perms::owner_all, fs::perm_options::add, ignored);
+    for (auto it = fs::recursive_directory_iterator(m_root, ignored);
+         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+        fs::permissions(it->path(), fs::perms::owner_write,
+                        fs::perm_options::add | fs::perm_options::nofollow, ignored);
+    }
     fs::remove_all(m_root, ignored);
 }
 

@@ -29,7 +29,7 @@ bool CFileFind::OpenListing(const std::string& pattern) {
 
 bool CFileFind::FetchAhead() {
     WIN32_FIND_DATAA data{};
-    if (!FindNextFileA(Handle(m_handle), &data)) {
+    if (!::FindNextFileA(Handle(m_handle), &data)) {
         return false;
     }
     m_ahead = Entry{data.cFileName, data.dwFileAttributes};
