@@ -7,7 +7,6 @@
 #include "cli/options.h"
 #include "core/interrupt.h"
 #include "core/scan_host.h"
-#include "scan/file_types.h"
 #include "scan/scanner.h"
 
 namespace {
@@ -38,8 +37,9 @@ bool AllPathsExist(const std::vector<std::string>& paths) {
     return allExist;
 }
 
+// Every failed file is in the problem list, so the list alone tells.
 int ExitStatus(const ScanTotals& totals, bool allPathsScanned) {
-    if (totals.m_nProblemFiles > 0 || totals.m_nErrors > 0 || !allPathsScanned) {
+    if (totals.m_nProblemFiles > 0 || !allPathsScanned) {
         return kExitProblems;
     }
     return totals.m_nTreated > 0 ? kExitTreated : kExitClean;

@@ -6,6 +6,7 @@
 
 #include "core/code_page.h"
 #include "fileio/file_status.h"
+#include "fileio/full_path.h"
 #include "platform/win32/os_error_win32.h"
 
 namespace {
@@ -104,12 +105,7 @@ void TakeFoundStatus(const WIN32_FIND_DATAA& found, FileStatus& status) {
     status.m_creationTime = SecondsFromFileTime(found.ftCreationTime);
     status.m_lastAccessTime = SecondsFromFileTime(found.ftLastAccessTime);
     // File systems without these times report them as 0.
-    if (status.m_creationTime == 0) {
-        status.m_creationTime = status.m_lastWriteTime;
-    }
-    if (status.m_lastAccessTime == 0) {
-        status.m_lastAccessTime = status.m_lastWriteTime;
-    }
+    DefaultUnsetTimes(status);
 }
 
 DWORD CurrentAttributes(const std::string& path) {
@@ -152,6 +148,16 @@ void SetTimes(const std::string& path, const FileStatus& status) {
 }
 
 }  // namespace
+
+std::string FullPathOf(const std::string& path) {
+    char buffer[MAX_PATH];
+    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, buffer, nullptr);
+    // A result that does not fit comes back as the size it would need.
+    if (length == 0 || length >= MAX_PATH) {
+        return {};
+    }
+    return std::string(buffer, length);
+}
 
 bool GetFileStatus(const std::string& path, FileStatus& status) {
     status.m_fullPath = FullPathOf(path);

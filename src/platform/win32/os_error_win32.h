@@ -6,7 +6,6 @@
 
 #include "fileio/fault_injection.h"
 #include "fileio/file_exception.h"
-#include "fileio/full_path.h"
 
 // The failure of a Win32 call, from the code GetLastError gave right after it.
 CFileException FileErrorFromOs(DWORD osError, std::string fileName = {});

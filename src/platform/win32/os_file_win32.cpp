@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "fileio/full_path.h"
 #include "fileio/os_file.h"
 #include "platform/win32/os_error_win32.h"
 
@@ -39,13 +40,6 @@ HANDLE CreateTemporary(const std::string& name) {
     }
     return CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                        nullptr);
-}
-
-// Write failures name the file being replaced. The error is read before
-// forming the name can change it.
-[[noreturn]] void RaiseForTarget(const std::string& target) {
-    const DWORD error = GetLastError();
-    throw FileErrorFromOs(error, FullPathOf(target));
 }
 
 }  // namespace
@@ -93,7 +87,8 @@ FileReplacement::FileReplacement(const std::string& path) : m_target(path) {
             return;
         }
         if (GetLastError() != ERROR_FILE_EXISTS || attempt == kTemporaryNameAttempts) {
-            RaiseForTarget(m_target);
+            m_temporary.clear();  // not ours: it must not be deleted
+            Abandon();
         }
     }
 }
@@ -108,7 +103,7 @@ void FileReplacement::Write(const char* data, std::size_t size) {
         DWORD written = 0;
         if (InjectedFailure(FileCall::Write) ||
             !WriteFile(AsHandle(m_handle), data, chunk, &written, nullptr)) {
-            RaiseForTarget(m_target);
+            Abandon();
         }
         if (written != chunk) {
             throw CFileException(CFileException::diskFull, CFileException::kShortWrite,
@@ -122,24 +117,27 @@ void FileReplacement::Write(const char* data, std::size_t size) {
 void FileReplacement::Commit() {
     // MoveFileExA rather than ReplaceFileA, which fails on relative paths
     // under Wine.
-    try {
-        if (InjectedFailure(FileCall::Flush) || !FlushFileBuffers(AsHandle(m_handle))) {
-            RaiseForTarget(m_target);
-        }
-        if (!CloseHandle(AsHandle(std::exchange(m_handle, kNoHandle)))) {
-            RaiseForTarget(m_target);
-        }
-        if (InjectedFailure(FileCall::Replace) ||
-            !MoveFileExA(m_temporary.c_str(), m_target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            RaiseForTarget(m_target);
-        }
-    } catch (...) {
-        Discard();
-        throw;
+    if (InjectedFailure(FileCall::Flush) || !FlushFileBuffers(AsHandle(m_handle))) {
+        Abandon();
+    }
+    if (!CloseHandle(AsHandle(std::exchange(m_handle, kNoHandle)))) {
+        Abandon();
+    }
+    if (InjectedFailure(FileCall::Replace) ||
+        !MoveFileExA(m_temporary.c_str(), m_target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        Abandon();
     }
     // The temporary file has become the target; nothing is left to discard.
     m_temporary.clear();
+}
+
+// Write failures name the file being replaced. The error is read before
+// discarding or forming the name can change it.
+void FileReplacement::Abandon() {
+    const DWORD error = GetLastError();
+    Discard();
+    throw FileErrorFromOs(error, FullPathOf(m_target));
 }
 
 void FileReplacement::Discard() noexcept {
