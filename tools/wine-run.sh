@@ -31,4 +31,9 @@ if [ ! -f "$prefix/system.reg" ]; then
         fi
     ) 9>"$prefix.lock"
 fi
+# A server that Wine starts on its own leaves as soon as its last program
+# ends; a program starting at that moment fails ("recvmsg: Connection reset
+# by peer"). One that stays a while serves every test of a run. Exit status 2
+# means one is already running.
+wineserver -p30 || [ $? = 2 ]
 exec "$loader" "$@"

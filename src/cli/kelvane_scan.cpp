@@ -1,10 +1,10 @@
 // kelvane-scan: the engine as a command. Standard output is the scan's log,
 // exactly the lines the window would show; errors about the command line
 // and paths that cannot be scanned go to standard error.
-#include <filesystem>
 #include <iostream>
 
 #include "cli/options.h"
+#include "cli/path_check.h"
 #include "core/interrupt.h"
 #include "core/scan_host.h"
 #include "scan/scanner.h"
@@ -24,17 +24,17 @@ public:
     }
 };
 
-// Tells the user of each path that does not exist; true when all do.
-bool AllPathsExist(const std::vector<std::string>& paths) {
-    bool allExist = true;
+// Tells the user of each path that cannot be scanned; true when all can.
+// Such a path still gets its banner in the log, as a drive without a medium.
+bool AllPathsScannable(const std::vector<std::string>& paths) {
+    bool allScannable = true;
     for (const std::string& path : paths) {
-        std::error_code error;
-        if (!std::filesystem::exists(path, error)) {
-            std::cerr << "kelvane-scan: " << path << ": no such file or folder\n";
-            allExist = false;
+        if (const std::optional<std::string> why = WhyUnscannable(path)) {
+            std::cerr << "kelvane-scan: " << path << ": " << *why << "\n";
+            allScannable = false;
         }
     }
-    return allExist;
+    return allScannable;
 }
 
 // Every failed file is in the problem list, so the list alone tells.
@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
     }
     ConsoleHost host(options);
     StopScanOnInterrupt();
-    const bool allPathsExist = options.m_allDrives || AllPathsExist(options.m_paths);
+    const bool allPathsScannable = options.m_allDrives || AllPathsScannable(options.m_paths);
     const ScanTotals totals = options.m_allDrives ? ScanAllDrives() : ScanRoots(options.m_paths);
     std::cout.flush();
-    return ExitStatus(totals, allPathsExist);
+    return ExitStatus(totals, allPathsScannable);
 }

@@ -1,14 +1,20 @@
 #include "core/code_page.h"
 
-CodePage CodePage::DoubleByte(const LeadRanges& leads) {
+CodePage CodePage::DoubleByte(const LeadRanges& leads, UpperCase upper) {
     CodePage codePage;
     codePage.m_doubleByte = true;
+    codePage.m_upper = std::move(upper);
     for (const auto& [first, last] : leads) {
         for (unsigned byte = first; byte <= last; ++byte) {
             codePage.m_lead[byte] = true;
         }
     }
     return codePage;
+}
+
+uint16_t CodePage::ToUpper(uint16_t character) const {
+    const auto upper = m_upper.find(character);
+    return upper == m_upper.end() ? character : upper->second;
 }
 
 std::size_t CodePage::Find(std::string_view line, std::string_view text) const {

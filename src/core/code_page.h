@@ -2,13 +2,16 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-// The rules of the system's ANSI code page that text search depends on: in a
-// double-byte code page a lead byte and the byte after it form one character,
-// and a match may only begin where a character begins.
+// The rules of the system's ANSI code page that text search and name
+// comparison depend on: in a double-byte code page a lead byte and the byte
+// after it form one character, a match may only begin where a character
+// begins, and some double-byte characters have an upper-case form.
 class CodePage {
 public:
     static constexpr std::size_t npos = std::string_view::npos;
@@ -16,10 +19,14 @@ public:
     static CodePage SingleByte() { return CodePage(); }
     // Lead bytes given as inclusive ranges, as the platform reports them.
     using LeadRanges = std::vector<std::pair<unsigned char, unsigned char>>;
-    static CodePage DoubleByte(const LeadRanges& leads);
+    // Double-byte characters (lead byte << 8 | trail byte) and their upper case.
+    using UpperCase = std::map<uint16_t, uint16_t>;
+    static CodePage DoubleByte(const LeadRanges& leads, UpperCase upper = {});
 
     bool IsDoubleByte() const { return m_doubleByte; }
     bool IsLeadByte(unsigned char byte) const { return m_lead[byte]; }
+    // The upper case of a double-byte character, or the character itself.
+    uint16_t ToUpper(uint16_t character) const;
 
     // Byte offset of the first occurrence of text in line, or npos.
     std::size_t Find(std::string_view line, std::string_view text) const;
@@ -29,6 +36,7 @@ private:
 
     std::array<bool, 256> m_lead{};
     bool m_doubleByte = false;
+    UpperCase m_upper;
 };
 
 // The code page of this system; single-byte where the platform has no ANSI code page.

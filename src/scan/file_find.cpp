@@ -2,6 +2,11 @@
 
 #include "fileio/full_path.h"
 
+std::string SearchPatternOf(const std::string& directory) {
+    const bool endsInSeparator = !directory.empty() && directory.back() == kPathSeparator;
+    return directory + (endsInSeparator ? "" : std::string(1, kPathSeparator)) + "*.*";
+}
+
 bool CFileFind::FindFile(const std::string& pattern) {
     Close();
     const std::string fullPattern = FullPathOf(pattern);

@@ -9,6 +9,9 @@ constexpr uint32_t kFindReparsePoint = 0x400;  // a symbolic link, junction or m
 // The separator the platform puts between the parts of a path.
 extern const char kPathSeparator;
 
+// The pattern that lists every entry of a directory: "dir\*.*" or "dir/*.*".
+std::string SearchPatternOf(const std::string& directory);
+
 // One directory listing, walked entry by entry with the next entry always
 // fetched ahead, so that the last entry is known as the last while it is
 // handled. Entries "." and ".." are listed like any other.

@@ -6,15 +6,21 @@ char AsciiUpper(char byte) {
     return byte >= 'a' && byte <= 'z' ? byte - 'a' + 'A' : byte;
 }
 
+uint16_t DoubleByteAt(const std::string& text, std::size_t pos) {
+    return static_cast<uint16_t>(static_cast<unsigned char>(text[pos]) << 8 |
+                                 static_cast<unsigned char>(text[pos + 1]));
+}
+
 // Walks both strings by characters of the code page: single bytes compare
-// ignoring ASCII case, the two bytes of a double-byte character exactly.
+// ignoring ASCII case, double-byte characters after the code page's
+// upper-case mapping.
 bool EqualIgnoringCase(const std::string& a, const std::string& b, const CodePage& codePage) {
     if (a.size() != b.size()) {
         return false;
     }
     for (std::size_t pos = 0; pos < a.size(); ++pos) {
         if (codePage.IsLeadByte(static_cast<unsigned char>(a[pos])) && pos + 1 < a.size()) {
-            if (a[pos] != b[pos] || a[pos + 1] != b[pos + 1]) {
+            if (codePage.ToUpper(DoubleByteAt(a, pos)) != codePage.ToUpper(DoubleByteAt(b, pos))) {
                 return false;
             }
             ++pos;

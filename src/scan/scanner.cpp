@@ -21,11 +21,6 @@ void Log(const std::string& line) {
     ScanHost().AddLogLine(line);
 }
 
-std::string SearchPattern(const std::string& directory) {
-    const bool endsInSeparator = !directory.empty() && directory.back() == kPathSeparator;
-    return directory + (endsInSeparator ? "" : std::string(1, kPathSeparator)) + "*.*";
-}
-
 // A file is logged and treated once for every mask that matches it.
 void HandleFile(const std::string& fullPath) {
     const std::string pattern = ExtensionPattern(fullPath);
@@ -67,7 +62,7 @@ private:
 
     void WalkEntries(const std::string& directory) {
         CFileFind finder;
-        if (!finder.FindFile(SearchPattern(directory))) {
+        if (!finder.FindFile(SearchPatternOf(directory))) {
             return;
         }
         bool more = true;

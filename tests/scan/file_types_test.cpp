@@ -54,10 +54,15 @@ TEST(MaskMatches, WholeStringsIgnoringAsciiCaseAndStarDotStarForEverything) {
     EXPECT_FALSE(MaskMatches("*.htm", "", sbcs));
 }
 
-TEST(MaskMatches, SecondByteOfADoubleByteCharacterIsNotFolded) {
-    const CodePage sjis = CodePage::DoubleByte({{0x81, 0x9F}, {0xE0, 0xFC}});
+TEST(MaskMatches, DoubleByteCharactersCompareByTheCodePagesUpperCase) {
+    // Full-width "a" (82 81) has the upper case full-width "A" (82 60); the
+    // second byte of a character is never folded as an ASCII letter.
+    const CodePage sjis = CodePage::DoubleByte({{0x81, 0x9F}, {0xE0, 0xFC}}, {{0x8281, 0x8260}});
+    EXPECT_TRUE(MaskMatches("*.\x82\x81", "*.\x82\x60", sjis));
+    EXPECT_TRUE(MaskMatches("*.\x82\x60", "*.\x82\x81", sjis));
+    EXPECT_TRUE(MaskMatches("*.\x82\x61X", "*.\x82\x61x", sjis));
     EXPECT_FALSE(MaskMatches("*.\x82\x61", "*.\x82\x41", sjis));
-    EXPECT_TRUE(MaskMatches("*.\x82\x61", "*.\x82\x61", sjis));
+    EXPECT_FALSE(MaskMatches("*.\x82\x81", "*.\x82\x60", CodePage::SingleByte()));
     EXPECT_TRUE(MaskMatches("*.\x82\x61", "*.\x82\x41", CodePage::SingleByte()));
 }
 

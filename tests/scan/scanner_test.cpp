@@ -130,4 +130,21 @@ TEST(ScannerStop, FileBeingTreatedFinishesAndNoFurtherEntryIsTaken) {
         << "one drive banner, then the break: the second root is not begun";
 }
 
+// The stop request is looked at once more after the last root, so a stop
+// during the very last file still ends the log with the break banner.
+TEST(ScannerStop, StopDuringTheLastFileOfTheLastRootIsABreak) {
+    StoppingHost host;
+    host.m_masks = ParseFileTypes("*.htm");
+    TempDir dir;
+    const std::string path = dir.Write("only.htm", kInfected);
+    ScanRoots({dir.Root().string()});
+    g_bStopScan = 0;
+    EXPECT_THAT(
+        host.m_log,
+        ElementsAre(
+            "==================== Drive " + dir.Root().string() + " ===================", path,
+            "       ==>>Infected. Remove OK!!!", kBreak, "REPORT:", "Total checked files: 1",
+            "Infected and successful treat files: 1", "Error while treat files: 0"));
+}
+
 }  // namespace

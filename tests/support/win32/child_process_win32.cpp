@@ -1,0 +1,127 @@
+#include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
+
+#include <stdexcept>
+
+#include "support/child_process.h"
+
+struct ChildProcess::Os {
+    PROCESS_INFORMATION m_process{};
+    bool m_waited = false;
+};
+
+namespace {
+
+// One argument quoted the way the C runtime splits a command line again.
+std::string QuoteArgument(const std::string& arg) {
+    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) {
+        return arg;
+    }
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (const char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(2 * backslashes, '\\');
+    return quoted + "\"";
+}
+
+BOOL WINAPI IgnoreInterrupt(DWORD event) {
+    return event == CTRL_C_EVENT;
+}
+
+// Ctrl+C goes to every program of a console. The test takes a console of
+// its own, which the programs it starts share, and ignores the event itself.
+void ShareAConsoleWithChildren() {
+    static const bool shared = [] {
+        FreeConsole();
+        AllocConsole();
+        return SetConsoleCtrlHandler(IgnoreInterrupt, TRUE) != FALSE;
+    }();
+    static_cast<void>(shared);
+}
+
+HANDLE InheritableOutput(const std::string& path) {
+    SECURITY_ATTRIBUTES security{sizeof security, nullptr, TRUE};
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &security,
+                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+std::string ProgramBesideTest(const std::string& program) {
+    char self[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        throw std::runtime_error("cannot find the test program");
+    }
+    const std::string path(self, length);
+    return path.substr(0, path.find_last_of("\\/") + 1) + program + ".exe";
+}
+
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args)
+    : m_os(std::make_unique<Os>()) {
+    const std::string path = ProgramBesideTest(program);
+    std::string commandLine = QuoteArgument(path);
+    for (const std::string& arg : args) {
+        commandLine += " " + QuoteArgument(arg);
+    }
+    ShareAConsoleWithChildren();
+    const HANDLE out = InheritableOutput(m_outputDir.Path("stdout"));
+    const HANDLE err = InheritableOutput(m_outputDir.Path("stderr"));
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    // A group of its own lets the test send the break event to the child alone.
+    const BOOL started =
+        CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                       CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &m_os->m_process);
+    CloseHandle(out);
+    CloseHandle(err);
+    if (!started) {
+        throw std::runtime_error("cannot start " + path);
+    }
+}
+
+ChildProcess::~ChildProcess() {
+    if (!m_os->m_waited) {
+        TerminateProcess(m_os->m_process.hProcess, 1);
+        WaitForSingleObject(m_os->m_process.hProcess, INFINITE);
+    }
+    CloseHandle(m_os->m_process.hThread);
+    CloseHandle(m_os->m_process.hProcess);
+}
+
+std::string ChildProcess::OutputSoFar() const {
+    return ReadBytes(m_outputDir.Path("stdout"));
+}
+
+void ChildProcess::Interrupt() {
+    GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+}
+
+ProcessResult ChildProcess::Wait() {
+    WaitForSingleObject(m_os->m_process.hProcess, INFINITE);
+    m_os->m_waited = true;
+    DWORD code = 0;
+    GetExitCodeProcess(m_os->m_process.hProcess, &code);
+    ProcessResult result;
+    result.m_exitCode = static_cast<int>(code);
+    result.m_stdout = ReadBytes(m_outputDir.Path("stdout"));
+    result.m_stderr = ReadBytes(m_outputDir.Path("stderr"));
+    PROCESS_MEMORY_COUNTERS memory{};
+    if (GetProcessMemoryInfo(m_os->m_process.hProcess, &memory, sizeof memory)) {
+        result.m_peakMemoryKb = static_cast<long>(memory.PeakWorkingSetSize / 1024);
+    }
+    return result;
+}
