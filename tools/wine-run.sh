@@ -33,7 +33,14 @@ if [ ! -f "$prefix/system.reg" ]; then
 fi
 # A server that Wine starts on its own leaves as soon as its last program
 # ends; a program starting at that moment fails ("recvmsg: Connection reset
-# by peer"). One that stays a while serves every test of a run. Exit status 2
-# means one is already running.
-wineserver -p30 || [ $? = 2 ]
+# by peer"). One that stays a while serves every test of a run. Neither it
+# nor the services Wine starts with it may hold our output open, or whoever
+# reads that output would wait for them to leave: they are started here,
+# on /dev/null. Exit status 2 means a server is running already.
+if wineserver -p30 </dev/null >/dev/null 2>&1; then
+    "$loader" wineboot </dev/null >/dev/null 2>&1
+elif [ $? != 2 ]; then
+    echo "wine-run.sh: cannot start wineserver" >&2
+    exit 2
+fi
 exec "$loader" "$@"

@@ -7,8 +7,6 @@
 
 namespace {
 
-const char kDefaultFileTypes[] = "*.htm *.html *.hta *.vbs *.htt";
-
 const char kUsage[] =
     "Usage: kelvane-scan [OPTION]... PATH...\n"
     "       kelvane-scan [OPTION]... --all-drives\n"

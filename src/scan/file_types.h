@@ -8,3 +8,6 @@
 // blanks (tab, line feed, vertical tab, form feed, carriage return, space).
 // Nothing else separates, and nothing is checked, cut or folded.
 MaskList ParseFileTypes(const std::string& text);
+
+// The File Types a user starts from.
+constexpr char kDefaultFileTypes[] = "*.htm *.html *.hta *.vbs *.htt";
