@@ -1,0 +1,37 @@
+#include "framework/list_ctrl.h"
+
+#include <commctrl.h>
+
+int CListCtrl::InsertColumn(int nCol, const char* lpszColumnHeading, int nFormat) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_TEXT;
+    column.fmt = nFormat;
+    column.pszText = const_cast<char*>(lpszColumnHeading);
+    return static_cast<int>(SendMessageA(m_hWnd, LVM_INSERTCOLUMNA, static_cast<WPARAM>(nCol),
+                                         reinterpret_cast<LPARAM>(&column)));
+}
+
+bool CListCtrl::SetColumnWidth(int nCol, int cx) {
+    return SendMessageA(m_hWnd, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(nCol), MAKELPARAM(cx, 0)) !=
+           0;
+}
+
+int CListCtrl::InsertItem(int nItem, const char* lpszItem) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = nItem;
+    item.pszText = const_cast<char*>(lpszItem);
+    return static_cast<int>(
+        SendMessageA(m_hWnd, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+bool CListCtrl::GetItemRect(int nItem, RECT* lpRect, UINT nCode) const {
+    lpRect->left = static_cast<LONG>(nCode);
+    return SendMessageA(m_hWnd, LVM_GETITEMRECT, static_cast<WPARAM>(nItem),
+                        reinterpret_cast<LPARAM>(lpRect)) != 0;
+}
+
+bool CListCtrl::Scroll(SIZE size) {
+    return SendMessageA(m_hWnd, LVM_SCROLL, static_cast<WPARAM>(size.cx),
+                        static_cast<LPARAM>(size.cy)) != 0;
+}

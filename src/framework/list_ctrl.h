@@ -1,0 +1,21 @@
+#pragma once
+
+#include <windows.h>
+
+// A list-view control of a dialog; every operation is one message to the control.
+class CListCtrl {
+public:
+    void Attach(HWND hWnd) { m_hWnd = hWnd; }
+    HWND GetSafeHwnd() const { return m_hWnd; }
+
+    // A column with only a format and a caption.
+    int InsertColumn(int nCol, const char* lpszColumnHeading, int nFormat);
+    bool SetColumnWidth(int nCol, int cx);
+    // An item with only a text, which the control copies.
+    int InsertItem(int nItem, const char* lpszItem);
+    bool GetItemRect(int nItem, RECT* lpRect, UINT nCode) const;
+    bool Scroll(SIZE size);
+
+private:
+    HWND m_hWnd = nullptr;
+};
