@@ -33,6 +33,12 @@ test: format-check build-windows-tests
 	@echo "Windows tests: preset $(WINDOWS_TEST_PRESET)"
 	ctest --preset $(WINDOWS_TEST_PRESET) -j $(JOBS)
 
+# On a desktop the window opens on a copy of the sample site; without one,
+# kelvane-scan cleans such a copy.
 run: bootstrap
-	@cmake --preset native >/dev/null && cmake --build --preset native -j $(JOBS) --target kelvane-scan >/dev/null
-	@tools/demo.sh build/native/src/kelvane-scan
+	@if [ -n "$${DISPLAY:-}" ]; then \
+	    tools/demo-window.sh; \
+	else \
+	    cmake --preset native >/dev/null && cmake --build --preset native -j $(JOBS) --target kelvane-scan >/dev/null && \
+	    tools/demo.sh build/native/src/kelvane-scan; \
+	fi

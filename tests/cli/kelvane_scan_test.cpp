@@ -8,6 +8,10 @@
 #include <fstream>
 #include <thread>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 
@@ -247,8 +251,6 @@ TEST_F(KelvaneScanTest, InterruptEndsTheScanWithTheBreakBannerAndNoHalfWrittenFi
     EXPECT_EQ(result.m_exitCode, cleaned > 0 ? 1 : 0);
 }
 
-}  // namespace
-
 // Fills a tree of two levels with files pages, one in twenty infected.
 void GrowTree(const fs::path& root, int files) {
     for (int i = 0; i < files; ++i) {
@@ -283,3 +285,27 @@ TEST(KelvaneScanMemory, DoesNotGrowWithTheNumberOfFiles) {
         << "peak memory " << few.m_peakMemoryKb << " KB for 100 files, " << many.m_peakMemoryKb
         << " KB for 4000";
 }
+
+#ifdef _WIN32
+// A scan of every drive, run only where C: is the only drive (the test
+// sandbox, whose C: is a scratch folder): never on a real machine.
+TEST(KelvaneScanAllDrives, WalksEveryDriveOfTheSandbox) {
+    char drives[16] = {};
+    const DWORD length = GetLogicalDriveStringsA(sizeof drives, drives);
+    if (std::string(drives, length) != std::string("C:\\\0", 4)) {
+        GTEST_SKIP() << "runs only in a sandbox whose only drive is C:";
+    }
+    fs::create_directory("C:\\all-drives");
+    const std::string page = "C:\\all-drives\\page.htm";
+    std::ofstream(page, std::ios::binary) << "<p>\n" << kBlock;
+    const ProcessResult result = Scan({"--all-drives"});
+    const std::vector<std::string> lines = Lines(result.m_stdout);
+    fs::remove_all("C:\\all-drives");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), Banner("C:\\"));
+    EXPECT_THAT(lines, ::testing::Contains(page));
+    EXPECT_EQ(result.m_exitCode, 1);
+}
+#endif
+
+}  // namespace
