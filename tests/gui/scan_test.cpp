@@ -1,4 +1,8 @@
 // Scans of a small site from the window: the log line by line and the files on disk after.
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -74,10 +78,20 @@ protected:
     KelvaneApp m_app;
 };
 
+// Each new line is scrolled into view: after the scan the report's last line is the last row
+// the list shows, though the log is longer than the list is high.
+void ExpectLastLineIsTheLastVisibleRow(HWND list, std::size_t lines) {
+    const auto top = static_cast<std::size_t>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+    const auto rows = static_cast<std::size_t>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    ASSERT_LT(rows, lines) << "the log must be longer than the list is high";
+    EXPECT_EQ(top + rows, lines);
+}
+
 TEST_F(SiteScanTest, LogsEveryMatchingFileInWalkOrderAndCleansTheInfected) {
     m_app.StartScan();
     const LogLines log = m_app.WaitForLog(HasReports(1));
     EXPECT_THAT(log, ElementsAreArray(ExpectedScan(m_walk, m_blocks)));
+    ExpectLastLineIsTheLastVisibleRow(m_app.Control(kLogList), log.size());
     ExpectFilesAsAfterTheScan();
     SaveScreenshotIfAsked(m_app.Window());
 }
