@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 WINDOWS_TEST_PRESET = $(shell tools/wine-run.sh --can-run-win32 && echo win32 || echo win64)
 SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h')
 
-.PHONY: bootstrap build build-windows-tests format format-check test run
+.PHONY: bootstrap build build-windows-tests format format-check test run bench
 
 bootstrap:
 	@tools/bootstrap.sh
@@ -42,3 +42,7 @@ run: bootstrap
 	    cmake --preset native >/dev/null && cmake --build --preset native -j $(JOBS) --target kelvane-scan >/dev/null && \
 	    tools/demo.sh build/native/src/kelvane-scan; \
 	fi
+
+# By hand only, never in CI: times kelvane-scan against the floor, grep and rg.
+bench: bootstrap
+	@bench/run.sh
