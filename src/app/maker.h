@@ -4,4 +4,4 @@
 // the web-link button's caption from the address.
 
 #define KELVANE_WEB_ADDRESS "http://www.kelvane.example/"
-#define KELVANE_COPYRIGHT "Copyright (C) 2024 Kelvane"
+#define KELVANE_COPYRIGHT "Copyright (C) 2026 Kelvane"
