@@ -32,6 +32,12 @@ test: format-check build-windows-tests
 	ctest --preset asan -j $(JOBS)
 	@echo "Windows tests: preset $(WINDOWS_TEST_PRESET)"
 	ctest --preset $(WINDOWS_TEST_PRESET) -j $(JOBS)
+	tools/fuzz.sh
+
+# libFuzzer on the engine: each target of fuzz/ for FUZZ_SECONDS (default 30).
+.PHONY: fuzz
+fuzz: bootstrap
+	tools/fuzz.sh
 
 # On a desktop the window opens on a copy of the sample site; without one,
 # kelvane-scan cleans such a copy.

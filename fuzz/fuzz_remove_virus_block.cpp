@@ -1,0 +1,115 @@
+// Arbitrary lines and search texts through the treatment's removal loop: the
+// loop ends, each call logs as its result says, and every line that is left
+// is a line it was given or the text after the last string in one.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "support/capture_host.h"
+#include "treat/remove_virus_block.h"
+
+namespace {
+
+const char kOkLine[] = "       ==>>Infected. Remove OK!!!";
+const char kFailLine[] = "       ==>>Infected. Treat error: The first line of virus not found!";
+
+// Records: the code page, the signature, the first string, the last string,
+// then the lines.
+constexpr std::size_t kFirstLineRecord = 4;
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Whether after is a tail of before that follows an occurrence of last.
+bool IsTailAfterLast(const Line& before, const Line& after, const std::string& last) {
+    return EndsWith(before, after) &&
+           EndsWith(before.substr(0, before.size() - after.size()), last);
+}
+
+// Whether some line of the range has tail as its tail after the last string.
+bool IsTailOfAny(std::vector<Line>::const_iterator line, std::vector<Line>::const_iterator end,
+                 const Line& tail, const std::string& last) {
+    return std::any_of(line, end, [&](const Line& l) { return IsTailAfterLast(l, tail, last); });
+}
+
+// One call removes a run of adjacent lines and may keep one line of that run
+// cut to its tail after the last string (the start line when it holds the
+// last string itself, else the end line): the rest stays as it was.
+bool IsCutFrom(const LineList& beforeList, const LineList& afterList, const std::string& last) {
+    const std::vector<Line> before(beforeList.begin(), beforeList.end());
+    const std::vector<Line> after(afterList.begin(), afterList.end());
+    if (after.size() > before.size()) {
+        return false;
+    }
+    std::size_t prefix = 0;
+    while (prefix < after.size() && after[prefix] == before[prefix]) {
+        ++prefix;
+    }
+    std::size_t suffix = 0;
+    while (prefix + suffix < after.size() &&
+           after[after.size() - 1 - suffix] == before[before.size() - 1 - suffix]) {
+        ++suffix;
+    }
+    const std::size_t middle = after.size() - prefix - suffix;
+    return middle == 0 ||
+           (middle == 1 &&
+            IsTailOfAny(before.begin() + static_cast<std::ptrdiff_t>(prefix),
+                        before.end() - static_cast<std::ptrdiff_t>(suffix), after[prefix], last));
+}
+
+std::size_t Weight(const LineList& lines) {
+    std::size_t weight = lines.size();
+    for (const Line& line : lines) {
+        weight += line.size();
+    }
+    return weight;
+}
+
+void CheckCall(int result, const LineList& before, const LineList& after,
+               const std::vector<std::string>& log, const std::string& last) {
+    Require(result >= kNoSignature && result <= kBlockNotDelimited, "result is 0, 1 or 2");
+    Require(IsCutFrom(before, after, last),
+            "a run of lines removed, at most one of them kept cut after the last string");
+    if (result == kNoSignature) {
+        Require(after == before && log.empty(), "no signature: nothing changed, nothing logged");
+        return;
+    }
+    Require(log.size() == 1 && log[0] == (result == kBlockRemoved ? kOkLine : kFailLine),
+            "one log line that matches the result");
+    // A removal must make the list smaller, or the loop could go on for ever.
+    Require(result != kBlockRemoved || Weight(after) < Weight(before),
+            "a removal shrinks the list");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    const std::vector<std::string> records = SplitRecords(data, size);
+    if (records.size() < kFirstLineRecord || records[1].empty()) {
+        return 0;  // an empty signature is refused before any scan
+    }
+    CaptureHost host;
+    host.m_strSignature = records[1];
+    host.m_strFirstString = records[2];
+    host.m_strLastString = records[3];
+    const CodePage codePage = CodePageFrom(records[0]);
+    LineList lines(records.begin() + kFirstLineRecord, records.end());
+    // The treatment's loop: again while a block was removed. Each removal
+    // takes away a line or at least one byte of one, so it ends within this.
+    const std::size_t maxCalls = Weight(lines) + 1;
+    for (std::size_t calls = 1;; ++calls) {
+        Require(calls <= maxCalls, "the removal loop ends");
+        const LineList before = lines;
+        host.m_log.clear();
+        const int result = RemoveVirusBlock(lines, codePage);
+        CheckCall(result, before, lines, host.m_log, host.m_strLastString);
+        if (result != kBlockRemoved) {
+            return 0;
+        }
+    }
+}
