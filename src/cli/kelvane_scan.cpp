@@ -1,13 +1,20 @@
 // kelvane-scan: the engine as a command. Standard output is the scan's log,
 // exactly the lines the window would show; errors about the command line
 // and paths that cannot be scanned go to standard error.
+#include <fstream>
 #include <iostream>
+#include <memory>
 
+#include "cli/backup.h"
+#include "cli/dry_run.h"
 #include "cli/options.h"
 #include "cli/path_check.h"
+#include "cli/restore.h"
+#include "cli/scan_report.h"
 #include "core/interrupt.h"
 #include "core/scan_host.h"
 #include "scan/scanner.h"
+#include "treat/treatment_policy.h"
 
 namespace {
 
@@ -45,6 +52,76 @@ int ExitStatus(const ScanTotals& totals, bool allPathsScanned) {
     return totals.m_nTreated > 0 ? kExitTreated : kExitClean;
 }
 
+// The policy a scan's options ask for, installed while it lives. A plain
+// scan gets the base policy, which changes files as a scan always did.
+class PolicyFromOptions {
+public:
+    PolicyFromOptions(const ScanOptions& options, std::ostream* report) {
+        if (options.m_dryRun) {
+            m_policy = std::make_unique<DryRunPolicy>();
+        } else if (!options.m_backupDir.empty()) {
+            auto backup = std::make_unique<BackupPolicy>(options.m_backupDir);
+            m_backup = backup.get();
+            m_policy = std::move(backup);
+        } else {
+            m_policy = std::make_unique<TreatmentPolicy>();
+        }
+        if (report != nullptr) {
+            m_reporting =
+                std::make_unique<ReportingPolicy>(*m_policy, *report, options.m_backupDir);
+        }
+        InstallTreatmentPolicy(m_reporting ? m_reporting.get() : m_policy.get());
+    }
+    ~PolicyFromOptions() { InstallTreatmentPolicy(nullptr); }
+    PolicyFromOptions(const PolicyFromOptions&) = delete;
+    PolicyFromOptions& operator=(const PolicyFromOptions&) = delete;
+
+    // Ends the report; false when a change was made that the manifest lacks.
+    bool Finish(const ScanTotals& totals) {
+        if (m_reporting) {
+            m_reporting->Finish(totals);
+        }
+        return m_backup == nullptr || m_backup->ManifestComplete();
+    }
+
+private:
+    std::unique_ptr<TreatmentPolicy> m_policy;
+    BackupPolicy* m_backup = nullptr;
+    std::unique_ptr<ReportingPolicy> m_reporting;
+};
+
+// The --report file, opened before the scan so that a report that cannot be
+// written stops it before any file changes.
+std::unique_ptr<std::ofstream> OpenReport(const std::string& path) {
+    if (path.empty()) {
+        return nullptr;
+    }
+    auto report = std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc);
+    if (!*report) {
+        std::cerr << "kelvane-scan: " << path << ": cannot write the report\n";
+        return nullptr;
+    }
+    return report;
+}
+
+int Scan(const ScanOptions& options) {
+    const std::unique_ptr<std::ofstream> report = OpenReport(options.m_reportFile);
+    if (!options.m_reportFile.empty() && !report) {
+        return kExitProblems;
+    }
+    ConsoleHost host(options);
+    PolicyFromOptions policy(options, report.get());
+    StopScanOnInterrupt();
+    const bool allPathsScannable = options.m_allDrives || AllPathsScannable(options.m_paths);
+    const ScanTotals totals = options.m_allDrives ? ScanAllDrives() : ScanRoots(options.m_paths);
+    std::cout.flush();
+    const bool recorded = policy.Finish(totals);
+    if (options.m_dryRun) {
+        std::cerr << "kelvane-scan: dry run: no file was changed\n";
+    }
+    return recorded ? ExitStatus(totals, allPathsScannable) : kExitProblems;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -52,10 +129,8 @@ int main(int argc, char** argv) {
     if (const std::optional<int> exitNow = ParseOptions(argc, argv, options)) {
         return *exitNow;
     }
-    ConsoleHost host(options);
-    StopScanOnInterrupt();
-    const bool allPathsScannable = options.m_allDrives || AllPathsScannable(options.m_paths);
-    const ScanTotals totals = options.m_allDrives ? ScanAllDrives() : ScanRoots(options.m_paths);
-    std::cout.flush();
-    return ExitStatus(totals, allPathsScannable);
+    if (!options.m_restoreDir.empty()) {
+        return RestoreFromBackup(options.m_restoreDir, options.m_paths, options.m_force, std::cout);
+    }
+    return Scan(options);
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "cli/manifest.h"
 #include "scan/file_types.h"
 
 namespace {
@@ -10,6 +11,7 @@ namespace {
 const char kUsage[] =
     "Usage: kelvane-scan [OPTION]... PATH...\n"
     "       kelvane-scan [OPTION]... --all-drives\n"
+    "       kelvane-scan --restore DIR [--force] [PATH]...\n"
     "Finds the script-virus block appended to web and script files below each\n"
     "PATH, cuts it out, and gives every file back its attributes and times.\n"
     "Standard output is the scan's log, ending with a report.\n"
@@ -26,6 +28,17 @@ const char kUsage[] =
     "  --keep-on-error      keep such a file as it is\n"
     "  --all-drives         walk every drive (Windows) or every mounted file system\n"
     "                       (elsewhere) instead of the PATHs\n"
+    "  --dry-run            change nothing: every file is read and every block found,\n"
+    "                       and the log is the one the scan would print\n"
+    "  --backup-dir DIR     before a file is rewritten or deleted, copy it with its\n"
+    "                       permissions or attributes and times to the same path\n"
+    "                       below DIR (a new folder outside every PATH), and record\n"
+    "                       the change in DIR/manifest.jsonl\n"
+    "  --restore DIR        put back the files recorded in DIR (all, or those at or\n"
+    "                       below the PATHs); a file changed since is refused\n"
+    "  --force              with --restore, put back files changed since too\n"
+    "  --report FILE        write a JSON Lines report to FILE: one object per file\n"
+    "                       and mask treated, then a summary\n"
     "  --help               show this text\n"
     "  --version            show the version\n"
     "\n"
@@ -33,11 +46,66 @@ const char kUsage[] =
     "\n"
     "Exit status: 0 nothing infected and no problem; 1 infected files found and\n"
     "all treated; 2 a file caused a problem, a PATH could not be scanned, or the\n"
-    "command line was wrong.\n";
+    "command line was wrong. --restore: 0 every file restored, 2 some refused.\n"
+    "\n"
+    "Examples:\n"
+    "  kelvane-scan --dry-run /srv/www\n"
+    "  kelvane-scan --backup-dir /var/backups/kelvane-1 --report scan.jsonl /srv/www\n"
+    "  kelvane-scan --restore /var/backups/kelvane-1 /srv/www/index.htm\n";
 
 int UsageError(const std::string& message) {
     std::cerr << "kelvane-scan: " << message << "\nTry 'kelvane-scan --help'.\n";
     return kExitProblems;
+}
+
+// A switch that sets a flag, or null.
+bool* FlagOption(const std::string& name, ScanOptions& options) {
+    if (name == "--all-drives") return &options.m_allDrives;
+    if (name == "--dry-run") return &options.m_dryRun;
+    if (name == "--force") return &options.m_force;
+    return nullptr;
+}
+
+// What is wrong with a restore's command line, or nothing.
+std::optional<std::string> RestoreMistake(const ScanOptions& options) {
+    if (options.m_allDrives || options.m_dryRun || !options.m_backupDir.empty() ||
+        !options.m_reportFile.empty()) {
+        return "--restore takes only --force and PATHs";
+    }
+    return std::nullopt;
+}
+
+// What is wrong with the backup folder of a scan, or nothing.
+std::optional<std::string> BackupDirMistake(const ScanOptions& options) {
+    if (options.m_dryRun || options.m_allDrives) {
+        return "--backup-dir goes with neither --dry-run nor --all-drives";
+    }
+    for (const std::string& path : options.m_paths) {
+        if (IsAtOrBelow(options.m_backupDir, path)) {
+            return "the backup folder " + options.m_backupDir + " is inside " + path;
+        }
+    }
+    // A second scan into the same folder would overwrite the copies of the first.
+    if (std::filesystem::exists(ManifestPathIn(options.m_backupDir))) {
+        return options.m_backupDir + " already holds a backup";
+    }
+    return std::nullopt;
+}
+
+// What is wrong with a scan's command line, or nothing.
+std::optional<std::string> ScanMistake(const ScanOptions& options) {
+    if (options.m_settings.m_strSignature.empty()) {
+        // With an empty signature every line of every file would be part of
+        // a block, and nearly every file scanned would be cut or deleted.
+        return "the signature must not be empty";
+    }
+    if (options.m_allDrives == !options.m_paths.empty()) {
+        return "give either PATHs or --all-drives";
+    }
+    if (options.m_force) {
+        return "--force goes only with --restore";
+    }
+    return options.m_backupDir.empty() ? std::nullopt : BackupDirMistake(options);
 }
 
 // The options that take a text, and the setting each one fills.
@@ -47,10 +115,21 @@ std::string* TextOption(const std::string& name, ScanOptions& options, std::stri
     if (name == "--first-string") return &settings.m_strFirstString;
     if (name == "--last-string") return &settings.m_strLastString;
     if (name == "--file-types") return &fileTypes;
+    if (name == "--backup-dir") return &options.m_backupDir;
+    if (name == "--restore") return &options.m_restoreDir;
+    if (name == "--report") return &options.m_reportFile;
     return nullptr;
 }
 
 }  // namespace
+
+bool IsAtOrBelow(const std::string& path, const std::string& root) {
+    if (root.empty() || path.compare(0, root.size(), root) != 0) {
+        return false;
+    }
+    return path.size() == root.size() || IsPathSeparator(root.back()) ||
+           IsPathSeparator(path[root.size()]);
+}
 
 std::string NormalisePath(const std::string& path) {
     namespace fs = std::filesystem;
@@ -75,8 +154,8 @@ std::optional<int> ParseOptions(int argc, char** argv, ScanOptions& options) {
             *text = argv[i];
         } else if (arg == "--remove-on-error" || arg == "--keep-on-error") {
             options.m_settings.m_bRemoveOnError = arg == "--remove-on-error" ? 1 : 0;
-        } else if (arg == "--all-drives") {
-            options.m_allDrives = true;
+        } else if (bool* flag = FlagOption(arg, options)) {
+            *flag = true;
         } else if (arg == "--help") {
             std::cout << kUsage;
             return kExitClean;
@@ -89,13 +168,13 @@ std::optional<int> ParseOptions(int argc, char** argv, ScanOptions& options) {
             options.m_paths.push_back(NormalisePath(arg));
         }
     }
-    if (options.m_settings.m_strSignature.empty()) {
-        // With an empty signature every line of every file would be part of
-        // a block, and nearly every file scanned would be cut or deleted.
-        return UsageError("the signature must not be empty");
+    for (std::string* dir : {&options.m_backupDir, &options.m_restoreDir}) {
+        *dir = dir->empty() ? *dir : NormalisePath(*dir);
     }
-    if (options.m_allDrives == !options.m_paths.empty()) {
-        return UsageError("give either PATHs or --all-drives");
+    const std::optional<std::string> mistake =
+        options.m_restoreDir.empty() ? ScanMistake(options) : RestoreMistake(options);
+    if (mistake) {
+        return UsageError(*mistake);
     }
     options.m_settings.m_masks = ParseFileTypes(fileTypes);
     return std::nullopt;

@@ -14,6 +14,12 @@ struct ScanOptions {
     ScanSettings m_settings;
     std::vector<std::string> m_paths;  // absolute and normalised
     bool m_allDrives = false;
+    bool m_dryRun = false;     // change nothing, print the log a scan would print
+    std::string m_backupDir;   // empty: keep no copies
+    std::string m_restoreDir;  // not empty: restore from it instead of scanning
+    bool m_force = false;
+    std::string m_reportFile;  // not empty: write the JSON Lines report there      // restore files
+                               // changed since the scan too
 };
 
 // Fills options from the command line. Returns the exit status when the
@@ -23,3 +29,6 @@ std::optional<int> ParseOptions(int argc, char** argv, ScanOptions& options);
 // The path made absolute and normalised, without a trailing separator
 // unless it is a root ("/", "C:\").
 std::string NormalisePath(const std::string& path);
+
+// True when path is root or lies below it; both absolute and normalised.
+bool IsAtOrBelow(const std::string& path, const std::string& root);

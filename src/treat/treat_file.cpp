@@ -5,6 +5,7 @@
 #include "fileio/text_file.h"
 #include "scan/scan_stats.h"
 #include "treat/remove_virus_block.h"
+#include "treat/treatment_policy.h"
 
 namespace {
 
@@ -25,35 +26,41 @@ public:
     Treatment(const std::string& path, const FileStatus& saved) : m_path(path), m_saved(saved) {}
 
     void Run() {
+        RunGuarded();
+        m_policy.AfterTreatment(m_path, Record());
+    }
+
+private:
+    void RunGuarded() {
         try {
             LiftProtectionAndTreat();
         } catch (...) {
             // Setting the status failed (the file vanished, or its medium
             // is read-only); the scan goes on with the next file.
+            FailedAt(TreatmentRecord::kStatusError);
             Log(kStatusErrorLine);
             ListAsProblem();
+            RetryRestoreStatus();
         }
     }
 
-private:
     void LiftProtectionAndTreat() {
         FileStatus unprotected = m_saved;
         unprotected.m_attributes &= static_cast<uint8_t>(~kProtectiveBits);
-        SetFileStatus(m_path, unprotected);
+        SetStatus(unprotected);
         LineList lines;
         if (!ReadGuarded(lines)) {
             return;
         }
-        int removed = 0;
         int result = kNoSignature;
         while ((result = RemoveVirusBlock(lines)) == kBlockRemoved) {
-            ++removed;
+            ++m_blocksFound;
         }
         if (result == kBlockNotDelimited) {
             GiveUpOnBlock();
             return;
         }
-        if (removed > 0 && !WriteGuarded(lines)) {
+        if (m_blocksFound > 0 && !WriteGuarded(lines)) {
             return;
         }
         RestoreStatus();
@@ -61,9 +68,10 @@ private:
 
     bool ReadGuarded(LineList& lines) {
         try {
-            ReadLines(m_path, lines);
+            m_policy.ReadLinesOf(m_path, lines);
             return true;
         } catch (...) {
+            FailedAt(TreatmentRecord::kReadError);
             RestoreStatus();
             Log(kReadErrorLine);
             ListAsProblem();
@@ -73,10 +81,12 @@ private:
 
     bool WriteGuarded(const LineList& lines) {
         try {
-            WriteLines(m_path, lines);
+            Change(&lines);
+            m_outcome = TreatmentRecord::kTreated;
             g_scanStats.CountTreated();
             return true;
         } catch (...) {
+            FailedAt(TreatmentRecord::kWriteError);
             ListAsProblem();
             Log(kWriteErrorLine);
             g_scanStats.CountError();
@@ -88,9 +98,11 @@ private:
     // A block that cannot be delimited: nothing is written, and the file is
     // deleted when the user asked for that.
     void GiveUpOnBlock() {
+        m_outcome = TreatmentRecord::kFailed;
         ListAsProblem();
         g_scanStats.CountError();
         if (ScanHost().m_bRemoveOnError && RemoveGuarded()) {
+            m_outcome = TreatmentRecord::kDeleted;
             return;
         }
         RestoreStatus();
@@ -98,15 +110,57 @@ private:
 
     bool RemoveGuarded() {
         try {
-            RemoveFile(m_path);
+            Change(nullptr);
             return true;
         } catch (...) {
+            FailedAt(TreatmentRecord::kRemoveError);
             Log("File " + m_path + "remove error!!!");
             return false;
         }
     }
 
-    void RestoreStatus() { SetFileStatus(m_path, m_saved); }
+    // Rewrites the file with newLines, or deletes it when there are none,
+    // as far as the policy lets it.
+    void Change(const LineList* newLines) {
+        m_policy.BeforeChange(m_path, m_saved, newLines);
+        if (m_policy.MayChangeFiles()) {
+            newLines != nullptr ? WriteLines(m_path, *newLines) : RemoveFile(m_path);
+        }
+        m_policy.AfterChange(m_path);
+    }
+
+    void SetStatus(const FileStatus& status) {
+        if (m_policy.MayChangeFiles()) {
+            SetFileStatus(m_path, status);
+        }
+    }
+
+    void RestoreStatus() { SetStatus(m_saved); }
+
+    // Once more after a status change failed half-way, so that a passing
+    // failure does not leave the file writable or dated now.
+    void RetryRestoreStatus() noexcept {
+        try {
+            RestoreStatus();
+        } catch (...) {
+            // Already logged and listed; the scan goes on.
+        }
+    }
+
+    // The first failure is the one reported.
+    void FailedAt(TreatmentRecord::Error error) {
+        if (m_error == TreatmentRecord::kNoError) {
+            m_error = error;
+        }
+    }
+
+    TreatmentRecord Record() const {
+        if (m_error != TreatmentRecord::kNoError) {
+            return {TreatmentRecord::kError, m_error, 0};
+        }
+        const bool written = m_outcome == TreatmentRecord::kTreated;
+        return {m_outcome, TreatmentRecord::kNoError, written ? m_blocksFound : 0};
+    }
 
     // A file enters the problem list once per treatment, however many of
     // its steps fail.
@@ -119,7 +173,11 @@ private:
 
     const std::string& m_path;
     const FileStatus& m_saved;
+    TreatmentPolicy& m_policy = CurrentTreatmentPolicy();
     bool m_listed = false;
+    TreatmentRecord::Outcome m_outcome = TreatmentRecord::kClean;
+    TreatmentRecord::Error m_error = TreatmentRecord::kNoError;
+    int m_blocksFound = 0;
 };
 
 }  // namespace
@@ -127,10 +185,15 @@ private:
 void TreatFile(const std::string& path) {
     g_scanStats.CountChecked();
     FileStatus saved;
-    if (!GetFileStatus(path, saved)) {
+    if (!CurrentTreatmentPolicy().StatusOf(path, saved) ||
+        (saved.m_attributes & kAttrDirectory) != 0) {
         // No status was read, so none may be applied: the file is left alone.
+        // So is a directory that took the listed file's place: it is not a
+        // file, and a file's status (times to the second) must not touch it.
         Log(kReadErrorLine);
         g_scanStats.AddProblemFile(path);
+        CurrentTreatmentPolicy().AfterTreatment(
+            path, {TreatmentRecord::kError, TreatmentRecord::kReadError, 0});
         return;
     }
     Treatment(path, saved).Run();

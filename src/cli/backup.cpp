@@ -1,0 +1,55 @@
+#include "cli/backup.h"
+
+#include <fstream>
+#include <iostream>
+
+#include "cli/sha256.h"
+#include "fileio/whole_file.h"
+
+namespace {
+
+// The digest of the file as the treatment writes it: each line and an LF.
+std::string ShaOfLines(const LineList& lines) {
+    Sha256 sha;
+    for (const Line& line : lines) {
+        sha.Update(line);
+        sha.Update("\n", 1);
+    }
+    return sha.HexDigest();
+}
+
+bool AppendLine(const std::string& file, const std::string& line) {
+    std::ofstream out(file, std::ios::binary | std::ios::app);
+    out << line << '\n';
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+}  // namespace
+
+void BackupPolicy::BeforeChange(const std::string& path, const FileStatus& saved,
+                                const LineList* newLines) {
+    m_pending.reset();
+    ManifestEntry entry;
+    entry.m_original = path;
+    entry.m_backup = MirrorPath(m_backupDir, path);
+    const std::string bytes = ReadAllBytes(path);
+    WriteAllBytes(entry.m_backup, bytes, saved);
+    entry.m_shaBefore = Sha256Hex(bytes);
+    entry.m_shaAfter = newLines != nullptr ? ShaOfLines(*newLines) : std::string();
+    entry.m_action = newLines != nullptr ? "rewrite" : "delete";
+    m_pending = std::move(entry);
+}
+
+void BackupPolicy::AfterChange(const std::string& path) {
+    if (!m_pending || m_pending->m_original != path) {
+        return;
+    }
+    m_pending->m_time = UtcTimeNow();
+    if (!AppendLine(ManifestPathIn(m_backupDir), ManifestLine(*m_pending))) {
+        std::cerr << "kelvane-scan: " << path << ": the change could not be recorded in "
+                  << ManifestPathIn(m_backupDir) << "; its copy is " << m_pending->m_backup << "\n";
+        m_manifestComplete = false;
+    }
+    m_pending.reset();
+}

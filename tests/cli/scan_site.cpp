@@ -1,0 +1,65 @@
+#include "scan_site.h"
+
+#include <filesystem>
+
+#include "tree_snapshot.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kBlock[] = "<script language=VBScript>\nRem I am sorry! happy time\n</script>\n";
+
+std::string Sub(const std::string& folder, const std::string& name) {
+    return (fs::path(folder) / name).string();
+}
+
+}  // namespace
+
+void MakeInfectedSite(const TempDir& dir) {
+    fs::create_directories(dir.Root() / "pages" / "deep");
+    dir.Write("index.htm", std::string("<html>\n") + kBlock + "</html>\n");
+    dir.Write(Sub("pages", "crlf.html"),
+              "<p>\r\n<script language=x>\r\nRem I am sorry! happy time\r\n</script>\r\n");
+    dir.Write(Sub("pages", "two.vbs"), std::string("a\n") + kBlock + "b\n" + kBlock);
+    dir.Write(Sub("pages", "locked.hta"), std::string("x\n") + kBlock);
+    dir.Write(Sub("pages", ".hidden.htt"), std::string("y\n") + kBlock);
+    dir.Write(Sub("pages", "broken.htm"), "Rem I am sorry! happy time\n");
+    dir.Write(Sub(Sub("pages", "deep"), "clean.htm"), "<html>\n</html>\n");
+    dir.Write("style.css", kBlock);
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir.Root())) {
+        if (entry.is_regular_file()) {
+            DateLongAgo(entry.path().string());
+        }
+    }
+    fs::permissions(dir.Root() / "pages" / "locked.hta",
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+}
+
+std::vector<std::string> RewrittenFiles(const TempDir& dir) {
+    const fs::path pages = dir.Root() / "pages";
+    return {dir.Path("index.htm"), (pages / "crlf.html").string(), (pages / "two.vbs").string(),
+            (pages / "locked.hta").string(), (pages / ".hidden.htt").string()};
+}
+
+std::string DeletedFile(const TempDir& dir) {
+    return (dir.Root() / "pages" / "broken.htm").string();
+}
+
+ProcessResult Scan(const std::vector<std::string>& args) {
+    return RunProgram("kelvane-scan", args);
+}
+
+std::vector<std::string> OutputLines(const std::string& output) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = output.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string line = output.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}

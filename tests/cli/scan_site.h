@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/child_process.h"
+#include "support/temp_dir.h"
+
+// A small site with every case a treatment meets: CR LF and LF files, two
+// blocks in one file, a read-only file, a hidden one, a block without its
+// first line (deleted by default), clean files and a file no mask matches;
+// every file dated long ago.
+void MakeInfectedSite(const TempDir& dir);
+
+// The paths of the site's files that a scan rewrites, and the one it deletes.
+std::vector<std::string> RewrittenFiles(const TempDir& dir);
+std::string DeletedFile(const TempDir& dir);
+
+ProcessResult Scan(const std::vector<std::string>& args);
+
+// The lines of a program's output, without a Windows console's CR.
+std::vector<std::string> OutputLines(const std::string& output);
