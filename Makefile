@@ -29,9 +29,12 @@ format-check: bootstrap
 
 test: format-check build-windows-tests
 	ctest --preset native -j $(JOBS)
+	@tools/test-figures.sh build/native
 	ctest --preset asan -j $(JOBS)
+	@tools/test-figures.sh build/asan
 	@echo "Windows tests: preset $(WINDOWS_TEST_PRESET)"
 	ctest --preset $(WINDOWS_TEST_PRESET) -j $(JOBS)
+	@tools/test-figures.sh build/$(WINDOWS_TEST_PRESET)
 	tools/fuzz.sh
 
 # libFuzzer on the engine: each target of fuzz/ for FUZZ_SECONDS (default 30).

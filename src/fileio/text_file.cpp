@@ -21,6 +21,37 @@ void ReadAllLines(ReadOnlyFile& file, LineList& lines) {
     splitter.Finish(lines);
 }
 
+// Gathers lines into chunks of about kChunkSize. A longer line is written
+// as it is: copying it into the chunk would hold it twice in memory.
+class ChunkedWriter {
+public:
+    explicit ChunkedWriter(FileReplacement& file) : m_file(file) { m_chunk.reserve(kChunkSize); }
+
+    void Add(const Line& line) {
+        if (line.size() >= kChunkSize) {
+            Flush();
+            m_file.Write(line.data(), line.size());
+        } else {
+            m_chunk.append(line);
+        }
+        m_chunk.push_back('\n');
+        if (m_chunk.size() >= kChunkSize) {
+            Flush();
+        }
+    }
+
+    void Flush() {
+        if (!m_chunk.empty()) {
+            m_file.Write(m_chunk.data(), m_chunk.size());
+            m_chunk.clear();
+        }
+    }
+
+private:
+    FileReplacement& m_file;
+    std::string m_chunk;
+};
+
 }  // namespace
 
 bool ReadLines(const std::string& path, LineList& lines) {
@@ -39,17 +70,10 @@ bool ReadLines(const std::string& path, LineList& lines) {
 
 void WriteLines(const std::string& path, const LineList& lines) {
     FileReplacement file(path);
-    std::string chunk;
-    chunk.reserve(kChunkSize);
+    ChunkedWriter writer(file);
     for (const Line& line : lines) {
-        chunk.append(line).push_back('\n');
-        if (chunk.size() >= kChunkSize) {
-            file.Write(chunk.data(), chunk.size());
-            chunk.clear();
-        }
+        writer.Add(line);
     }
-    if (!chunk.empty()) {
-        file.Write(chunk.data(), chunk.size());
-    }
+    writer.Flush();
     file.Commit();
 }

@@ -6,6 +6,7 @@
 #include "core/scan_host.h"
 #include "core/stop_flag.h"
 #include "fileio/file_status.h"
+#include "fileio/os_file.h"
 #include "scan/file_find.h"
 #include "scan/mask_match.h"
 #include "scan/scan_stats.h"
@@ -21,8 +22,20 @@ void Log(const std::string& line) {
     ScanHost().AddLogLine(line);
 }
 
-// A file is logged and treated once for every mask that matches it.
+bool IsTemporaryFile(const std::string& path) {
+    const std::size_t length = sizeof kTemporarySuffix - 1;
+    return path.size() >= length &&
+           path.compare(path.size() - length, length, kTemporarySuffix) == 0;
+}
+
+// A file is logged and treated once for every mask that matches it. A
+// temporary file of a rewrite is never treated, whatever the masks ("*.*"
+// matches it): it is another scan's work in progress, or a killed scan's
+// leftover that holds part of a file.
 void HandleFile(const std::string& fullPath) {
+    if (IsTemporaryFile(fullPath)) {
+        return;
+    }
     const std::string pattern = ExtensionPattern(fullPath);
     const MaskList& masks = ScanHost().m_masks;
     for (std::size_t i = 0; i < masks.size(); ++i) {

@@ -28,6 +28,9 @@ public:
     std::string OutputSoFar() const;
     // Ctrl+C: SIGINT, or the console's Ctrl+C event on Windows.
     void Interrupt();
+    // Ends it at once, as a crash or a power cut would: SIGKILL, or
+    // TerminateProcess on Windows.
+    void Kill();
     // Waits for the end; the exit status, or 128 + signal when killed.
     ProcessResult Wait();
 

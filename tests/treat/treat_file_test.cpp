@@ -26,6 +26,8 @@ const int64_t kOldTime = 1000000000;  // 2001-09-09, clearly not "now"
 
 class TreatFileTest : public ::testing::Test {
 protected:
+    // Every test starts from an empty report, whatever ran before it in this process.
+    TreatFileTest() { g_scanStats = CScanStats(); }
     void TearDown() override { ClearFaults(); }
 
     // A file with these bytes, read-only when asked, last written long ago.

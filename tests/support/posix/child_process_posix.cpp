@@ -65,6 +65,10 @@ void ChildProcess::Interrupt() {
     kill(m_os->m_pid, SIGINT);
 }
 
+void ChildProcess::Kill() {
+    kill(m_os->m_pid, SIGKILL);
+}
+
 ProcessResult ChildProcess::Wait() {
     int status = 0;
     rusage usage{};

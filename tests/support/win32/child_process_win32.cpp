@@ -110,6 +110,10 @@ void ChildProcess::Interrupt() {
     GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
 }
 
+void ChildProcess::Kill() {
+    TerminateProcess(m_os->m_process.hProcess, 1);
+}
+
 ProcessResult ChildProcess::Wait() {
     WaitForSingleObject(m_os->m_process.hProcess, INFINITE);
     m_os->m_waited = true;

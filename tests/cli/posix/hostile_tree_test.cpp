@@ -1,0 +1,171 @@
+// kelvane-scan on trees that try to break it: odd names, special files with
+// a matching name, a directory mounted inside itself, one huge line.
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "support/child_process.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+const char kBlock[] = "<script language=VBScript>\nRem I am sorry! happy time\n</script>\n";
+const char kOk[] = "       ==>>Infected. Remove OK!!!";
+
+// Runs kelvane-scan to its end; one that has not ended after a minute is
+// taken for hung and killed, so the test fails instead of hanging.
+ProcessResult ScanGuarded(const std::vector<std::string>& args) {
+    ChildProcess scan("kelvane-scan", args);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (scan.OutputSoFar().find("Error while treat files") == std::string::npos) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            scan.Kill();
+            ADD_FAILURE() << "kelvane-scan hung:\n" << scan.OutputSoFar();
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return scan.Wait();
+}
+
+bool NoTemporaryFileIn(const fs::path& root) {
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+        if (entry.path().string().find(".kelvane-tmp") != std::string::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A name's bytes are logged as they are, a newline included: the log line
+// then spans two lines of standard output, and the file is cleaned like
+// any other.
+TEST(HostileTree, OddNamesAreCleanedAndLoggedByteForByte) {
+    TempDir dir;
+    const std::vector<std::string> names = {
+        "with  spaces .htm",
+        ".leading-dot.htm",
+        "latin1-\xe9\xe8.htm",
+        "utf8-\xe2\x82\xac.htm",
+        "two\nlines.htm",
+        "-dash.htm",
+        " .htm",
+    };
+    for (const std::string& name : names) {
+        dir.Write(name, "<p>\n" + std::string(kBlock));
+    }
+    const ProcessResult result = ScanGuarded({dir.Root().string()});
+    EXPECT_EQ(result.m_exitCode, 1) << result.m_stdout;
+    for (const std::string& name : names) {
+        EXPECT_EQ(ReadBytes(dir.Path(name)), "<p>\n") << name;
+        EXPECT_THAT(result.m_stdout, HasSubstr(dir.Path(name) + "\n" + kOk + "\n"));
+    }
+    EXPECT_THAT(result.m_stdout, HasSubstr("Total checked files: 7\n"));
+    EXPECT_TRUE(NoTemporaryFileIn(dir.Root()));
+}
+
+// Only regular files are read: a FIFO with no writer, a device and a socket
+// named like pages neither hang the scan nor change.
+TEST(HostileTree, SpecialFilesWithAMatchingNameAreNotReadAndDoNotHang) {
+    TempDir dir;
+    const std::string page = dir.Write("page.htm", std::string(kBlock) + "ok\n");
+    ASSERT_EQ(mkfifo(dir.Path("fifo.htm").c_str(), 0644), 0);
+    const bool device = mknod(dir.Path("null.htm").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, dir.Path("sock.htm").c_str(), sizeof address.sun_path - 1);
+    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const ProcessResult result = ScanGuarded({dir.Root().string()});
+    close(sock);
+    EXPECT_EQ(result.m_exitCode, 1) << result.m_stdout;
+    EXPECT_EQ(ReadBytes(page), "ok\n");
+    EXPECT_TRUE(fs::is_fifo(dir.Path("fifo.htm")));
+    EXPECT_TRUE(!device || fs::is_character_file(dir.Path("null.htm")));
+    EXPECT_TRUE(fs::is_socket(dir.Path("sock.htm")));
+}
+
+// A directory bind-mounted inside itself is a loop no link shows; the walk
+// sees the directory again on its own branch and does not enter it. Needs a
+// private mount namespace (unshare -m), which a container may refuse.
+TEST(HostileTree, DirectoryMountedInsideItselfIsWalkedOnce) {
+    TempDir dir;
+    dir.Write("top.htm", kBlock);
+    fs::create_directories(dir.Root() / "sub" / "loop");
+    dir.Write("sub/deep.htm", kBlock);
+    const std::string root = dir.Root().string();
+    const std::string mount =
+        "unshare -m sh -c 'mount --bind \"$0\" \"$0/sub/loop\" && exec \"$@\"' " + root + " ";
+    if (std::system((mount + "true 2>/dev/null").c_str()) != 0) {
+        GTEST_SKIP() << "no private mount namespace here (unshare -m and mount --bind)";
+    }
+    const std::string output = dir.Root().parent_path() / (dir.Root().filename().string() + ".log");
+    const int status = std::system(
+        (mount + ProgramBesideTest("kelvane-scan") + " " + root + " >" + output).c_str());
+    const std::string log = ReadBytes(output);
+    fs::remove(output);
+    EXPECT_EQ(WEXITSTATUS(status), 1) << log;
+    EXPECT_THAT(log, HasSubstr("Total checked files: 2\nInfected and successful treat files: 2\n"));
+    EXPECT_EQ(ReadBytes(dir.Path("sub/deep.htm")), "");
+}
+
+// The engine holds a file as its lines, so one line of a gigabyte needs a
+// gigabyte; it must not need two (a copy while writing, a doubled buffer).
+TEST(HostileTree, OneLineOfAGigabyteIsCleanedWithinOnceItsSizeOfMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr off_t kLineSize = off_t{64} << 20;  // the sanitizer's memory is not the program's
+#else
+    constexpr off_t kLineSize = off_t{1} << 30;
+#endif
+    TempDir dir;
+    const std::string path = dir.Path("huge.htm");
+    {
+        // Sparse: the line is all NUL bytes, which are not line breaks.
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_EQ(ftruncate(fd, kLineSize), 0);
+        const std::string tail = std::string("\n") + kBlock;
+        ASSERT_EQ(pwrite(fd, tail.data(), tail.size(), kLineSize),
+                  static_cast<ssize_t>(tail.size()));
+        close(fd);
+    }
+    const ProcessResult result = ScanGuarded({path});
+    EXPECT_EQ(result.m_exitCode, 1) << result.m_stdout;
+    EXPECT_EQ(fs::file_size(path), static_cast<std::uintmax_t>(kLineSize) + 1);
+    std::ifstream file(path, std::ios::binary);
+    std::vector<char> chunk(1 << 20);
+    std::size_t nonZero = 0;
+    while (file.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) ||
+           file.gcount() > 0) {
+        nonZero += static_cast<std::size_t>(std::count_if(
+            chunk.begin(), chunk.begin() + file.gcount(), [](char byte) { return byte != '\0'; }));
+    }
+    EXPECT_EQ(nonZero, 1u) << "the line and its line break, nothing else";
+    const long sizeKb = static_cast<long>(kLineSize >> 10);
+    std::printf("One line of %ld MB: peak memory %ld MB\n", sizeKb >> 10,
+                result.m_peakMemoryKb >> 10);
+#if !defined(__SANITIZE_ADDRESS__)
+    if (result.m_peakMemoryKb > 0) {
+        EXPECT_LT(result.m_peakMemoryKb, sizeKb + sizeKb / 4 + 64 * 1024);
+    }
+#endif
+}
+
+}  // namespace

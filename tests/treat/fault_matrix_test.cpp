@@ -1,0 +1,235 @@
+// Every use of every operating-system call of the file layer, made to fail
+// in turn during a scan of a small tree: whatever fails, no file is lost or
+// half-written, every file keeps its own attributes and times, no temporary
+// file stays behind, the report is logged and every file that did not end
+// clean or cleaned is a problem file.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+
+#include "fileio/fault_injection.h"
+#include "fileio/file_status.h"
+#include "scan/file_types.h"
+#include "scan/scanner.h"
+#include "support/capture_host.h"
+#include "support/os_errors.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::Contains;
+
+const std::string kBlock =
+    "<script language=VBScript>\r\nRem I am sorry! happy time\r\nx = 1\r\n</script>\r\n";
+const std::string kLongLine(100000, 'x');  // more than one read and one write
+const int64_t kOldTime = 1000000000;
+
+struct TreeFile {
+    std::string m_name;  // relative, '/' between folders
+    std::string m_bytes;
+    std::optional<std::string> m_cleaned;  // none: a block that cannot be delimited
+    uint8_t m_attributes = 0;
+    bool m_matched = true;  // some mask matches its name
+};
+
+const std::vector<TreeFile>& Tree() {
+    static const std::vector<TreeFile> tree = {
+        {"clean.htm", "<html>\r\n<script language>\r\n</script>\r\n</html>",
+         "<html>\r\n<script language>\r\n</script>\r\n</html>"},
+        {"infected.html", "a\r\n" + kBlock + "b\r\n", "a\nb\n"},
+        {"readonly.vbs", "r\n" + kBlock + kBlock, "r\n", kAttrReadOnly},
+        {".hidden.hta", kBlock + "h", "h\n", kAttrHidden},
+        {"broken.htt", "a\r\n" + kBlock + "<script language>\r\nRem I am sorry! happy time\r\n",
+         std::nullopt, kAttrReadOnly},
+        {"notes.txt", kBlock, kBlock, 0, false},
+        {"sub/deep.htm", kLongLine + "\n" + kBlock + "z", kLongLine + "\nz\n"},
+    };
+    return tree;
+}
+
+fs::path PathIn(const fs::path& root, const std::string& name) {
+    return (root / fs::path(name)).make_preferred();
+}
+
+// The tree, each file with its attributes and a time of its own long ago.
+void MakeTree(const TempDir& dir) {
+    fs::create_directory(dir.Root() / "sub");
+    int64_t time = kOldTime;
+    for (const TreeFile& file : Tree()) {
+        const std::string path = dir.Write(PathIn(dir.Root(), file.m_name).string(), file.m_bytes);
+        FileStatus status;
+        ASSERT_TRUE(GetFileStatus(path, status));
+        status.m_lastWriteTime = time;
+        status.m_lastAccessTime = time + 50;
+        status.m_attributes |= file.m_attributes;
+        SetFileStatus(path, status);
+        time += 100;
+    }
+}
+
+// What a scan logged, split into the lines that matter here.
+struct ScanLog {
+    explicit ScanLog(const std::vector<std::string>& log) : m_lines(log) {
+        const auto list = std::find(log.begin(), log.end(), "List of files causes problems:");
+        m_problems.assign(list == log.end() ? list : list + 1, log.end());
+    }
+    bool Has(const std::string& line) const {
+        return std::find(m_lines.begin(), m_lines.end(), line) != m_lines.end();
+    }
+    bool IsProblem(const std::string& path) const {
+        return std::find(m_problems.begin(), m_problems.end(), path) != m_problems.end();
+    }
+    std::vector<std::string> m_lines;
+    std::vector<std::string> m_problems;
+};
+
+struct Fault {
+    FileCall m_call;
+    int m_nthUse;  // 0: none
+};
+
+class TreeScan {
+public:
+    TreeScan(bool removeOnError, const Fault& fault) : m_fault(fault) {
+        m_host.m_masks = ParseFileTypes("*.htm *.html *.hta *.vbs *.htt");
+        m_host.m_bRemoveOnError = removeOnError ? 1 : 0;
+        MakeTree(m_dir);
+        ClearFaults();
+        if (fault.m_nthUse > 0) {
+            InjectFault(fault.m_call, fault.m_nthUse, kIoError);
+        }
+        ScanRoots({m_dir.Root().string()});
+        m_uses = UsesOf(fault.m_call);
+        ClearFaults();
+    }
+
+    int Uses() const { return m_uses; }
+
+    void ExpectEveryFileCleaned() const {
+        for (const TreeFile& file : Tree()) {
+            const std::string path = PathIn(m_dir.Root(), file.m_name).string();
+            EXPECT_EQ(fs::exists(path), file.m_cleaned.has_value()) << path;
+            if (file.m_cleaned) {
+                EXPECT_EQ(ReadBytes(path), *file.m_cleaned) << path;
+            }
+        }
+    }
+
+    void ExpectEveryFileSound() const {
+        const ScanLog log(m_host.m_log);
+        ASSERT_THAT(log.m_lines, Contains("REPORT:")) << "the log reached the report";
+        ExpectNoTemporaryFile();
+        int silentlySkipped = 0;
+        for (const TreeFile& file : Tree()) {
+            SCOPED_TRACE(file.m_name);
+            silentlySkipped += ExpectSound(file, log) ? 0 : 1;
+        }
+        // A file that cannot be opened for reading is skipped without a word.
+        EXPECT_LE(silentlySkipped, m_fault.m_call == FileCall::OpenRead ? 1 : 0)
+            << "a file neither clean nor cleaned is missing from the problem list";
+    }
+
+private:
+    // False when the file was reached, is not clean, and is not listed.
+    bool ExpectSound(const TreeFile& file, const ScanLog& log) const {
+        const std::string path = PathIn(m_dir.Root(), file.m_name).string();
+        const bool reached = log.Has(path);
+        const bool listed = log.IsProblem(path);
+        EXPECT_TRUE(reached || !listed);
+        if (!fs::exists(path)) {
+            EXPECT_TRUE(!file.m_cleaned && m_host.m_bRemoveOnError && listed)
+                << "only an undelimitable file may be deleted";
+            return true;
+        }
+        ExpectOwnStatus(path, file);  // before reading it moves the access time
+        const std::string bytes = ReadBytes(path);
+        const bool cleaned = file.m_cleaned && bytes == *file.m_cleaned;
+        EXPECT_TRUE(bytes == file.m_bytes || (reached && cleaned))
+            << "neither the old nor the cleaned content";
+        EXPECT_TRUE(file.m_matched || !reached);
+        return !reached || cleaned || listed;
+    }
+
+    void ExpectOwnStatus(const std::string& path, const TreeFile& file) const {
+        const std::size_t index = static_cast<std::size_t>(&file - Tree().data());
+        const int64_t time = kOldTime + 100 * static_cast<int64_t>(index);
+        FileStatus after;
+        ASSERT_TRUE(GetFileStatus(path, after));
+        EXPECT_EQ(after.m_attributes & (kAttrReadOnly | kAttrHidden), file.m_attributes);
+        EXPECT_EQ(after.m_lastWriteTime, time);
+        EXPECT_EQ(after.m_lastAccessTime, time + 50);
+#ifndef _WIN32
+        EXPECT_EQ(after.m_permissions, file.m_attributes & kAttrReadOnly ? 0444u : 0644u);
+#endif
+    }
+
+    void ExpectNoTemporaryFile() const {
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(m_dir.Root())) {
+            EXPECT_EQ(entry.path().filename().string().find(".kelvane-tmp"), std::string::npos)
+                << entry.path();
+        }
+    }
+
+    Fault m_fault;
+    CaptureHost m_host;
+    TempDir m_dir;
+    int m_uses = 0;
+};
+
+struct MatrixCase {
+    FileCall m_call;
+    const char* m_name;
+    bool m_removeOnError;
+};
+
+std::string CaseName(const ::testing::TestParamInfo<MatrixCase>& info) {
+    return std::string(info.param.m_name) + (info.param.m_removeOnError ? "_Remove" : "_Keep");
+}
+
+void PrintTo(const MatrixCase& matrixCase, std::ostream* out) {
+    *out << CaseName({matrixCase, 0});
+}
+
+class FaultMatrixTest : public ::testing::TestWithParam<MatrixCase> {};
+
+TEST_P(FaultMatrixTest, EveryUseFailingLeavesEveryFileWholeWithItsStatus) {
+    const MatrixCase& matrixCase = GetParam();
+    const int uses = TreeScan(matrixCase.m_removeOnError, {matrixCase.m_call, 0}).Uses();
+    const bool deletes = matrixCase.m_removeOnError || matrixCase.m_call != FileCall::Delete;
+    EXPECT_EQ(uses > 0, deletes) << "the tree uses every call (deletion only when asked)";
+    for (int nth = 1; nth <= uses; ++nth) {
+        SCOPED_TRACE("use " + std::to_string(nth) + " of " + std::to_string(uses) + " fails");
+        TreeScan(matrixCase.m_removeOnError, {matrixCase.m_call, nth}).ExpectEveryFileSound();
+    }
+    // Summed over the cases by tools/test-figures.sh.
+    std::printf("Fault matrix %s: %d faults tried\n", CaseName({matrixCase, 0}).c_str(), uses);
+}
+
+TEST(FaultMatrixBaseline, UnfaultedScanCleansTheTree) {
+    const TreeScan scan(true, {FileCall::OpenRead, 0});
+    scan.ExpectEveryFileSound();
+    scan.ExpectEveryFileCleaned();
+}
+
+#define KELVANE_CALL_CASES(call)                          \
+    MatrixCase{FileCall::call, #call, true}, MatrixCase { \
+        FileCall::call, #call, false                      \
+    }
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryCall, FaultMatrixTest,
+    ::testing::Values(KELVANE_CALL_CASES(OpenRead), KELVANE_CALL_CASES(Read),
+                      KELVANE_CALL_CASES(CloseRead), KELVANE_CALL_CASES(CreateTemporary),
+                      KELVANE_CALL_CASES(Write), KELVANE_CALL_CASES(Flush),
+                      KELVANE_CALL_CASES(Replace), KELVANE_CALL_CASES(GetStatus),
+                      KELVANE_CALL_CASES(GetAttributes), KELVANE_CALL_CASES(SetAttributes),
+                      KELVANE_CALL_CASES(SetTimes), KELVANE_CALL_CASES(Delete),
+                      KELVANE_CALL_CASES(ListDirectory)),
+    CaseName);
+
+}  // namespace
