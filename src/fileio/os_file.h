@@ -19,6 +19,7 @@ public:
 
     bool Open(const std::string& path);
     std::size_t Read(char* buffer, std::size_t size);  // 0 at the end
+    void Rewind();  // reads from the start again; a failure is a read failure
     void Close();
 
 private:

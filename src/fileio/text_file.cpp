@@ -1,7 +1,10 @@
 #include "fileio/text_file.h"
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
+#include <string_view>
 
 #include "fileio/file_exception.h"
 #include "fileio/line_splitter.h"
@@ -19,6 +22,43 @@ void ReadAllLines(ReadOnlyFile& file, LineList& lines) {
         splitter.Feed(buffer.get(), size, lines);
     }
     splitter.Finish(lines);
+}
+
+// Whether the rest of the file holds text, a match across two chunks
+// included. Stops reading at the first match.
+bool Holds(ReadOnlyFile& file, const std::string& text) {
+    if (text.empty()) {
+        return true;
+    }
+    const std::size_t carry = text.size() - 1;
+    const std::unique_ptr<char[]> buffer(new char[carry + kChunkSize]);
+    std::size_t kept = 0;  // the last bytes of the chunk before, where a match may begin
+    while (const std::size_t size = file.Read(buffer.get() + kept, kChunkSize)) {
+        const std::string_view bytes(buffer.get(), kept + size);
+        if (bytes.find(text) != std::string_view::npos) {
+            return true;
+        }
+        kept = std::min(carry, bytes.size());
+        std::memmove(buffer.get(), bytes.data() + bytes.size() - kept, kept);
+    }
+    return false;
+}
+
+// Opens the file, lets reading read it and closes it; false when it cannot
+// be opened.
+template <typename Reading>
+bool ReadOpened(const std::string& path, Reading reading) {
+    ReadOnlyFile file;
+    if (!file.Open(path)) {
+        return false;
+    }
+    try {
+        reading(file);
+    } catch (const std::bad_alloc&) {
+        throw CMemoryException();
+    }
+    file.Close();
+    return true;
 }
 
 // Gathers lines into chunks of about kChunkSize. A longer line is written
@@ -55,17 +95,16 @@ private:
 }  // namespace
 
 bool ReadLines(const std::string& path, LineList& lines) {
-    ReadOnlyFile file;
-    if (!file.Open(path)) {
-        return false;
-    }
-    try {
-        ReadAllLines(file, lines);
-    } catch (const std::bad_alloc&) {
-        throw CMemoryException();
-    }
-    file.Close();
-    return true;
+    return ReadOpened(path, [&lines](ReadOnlyFile& file) { ReadAllLines(file, lines); });
+}
+
+bool ReadLinesHolding(const std::string& path, const std::string& text, LineList& lines) {
+    return ReadOpened(path, [&](ReadOnlyFile& file) {
+        if (Holds(file, text)) {
+            file.Rewind();
+            ReadAllLines(file, lines);
+        }
+    });
 }
 
 void WriteLines(const std::string& path, const LineList& lines) {

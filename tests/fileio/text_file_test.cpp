@@ -12,6 +12,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::Not;
 using ::testing::SizeIs;
 
 class TextFileTest : public ::testing::Test {
@@ -37,6 +38,31 @@ TEST_F(TextFileTest, ReadingFollowsTheLineRules) {
     EXPECT_THAT(Read(std::string("x\0y\n", 4)), ElementsAre(std::string("x\0y", 3)));
     const std::string longLine(100000, 'L');
     EXPECT_THAT(Read(longLine + "\r\n" + longLine), ElementsAre(longLine, longLine));
+}
+
+// Only a file that holds the text is read as lines; the text may straddle
+// two of the reader's 64 KiB chunks.
+TEST_F(TextFileTest, FileIsReadAsLinesOnlyWhenItHoldsTheText) {
+    const std::string before(64 * 1024 - 3, 'a');
+    for (const std::string& bytes :
+         {before + "\nSIGNAL\n", before + "SIGNAL", std::string("SIGNAL")}) {
+        LineList lines;
+        EXPECT_TRUE(ReadLinesHolding(m_dir.Write("in.htm", bytes), "SIGNAL", lines));
+        EXPECT_THAT(lines, Not(IsEmpty())) << bytes.size();
+    }
+    LineList lines;
+    EXPECT_TRUE(ReadLinesHolding(m_dir.Write("in.htm", before + "SIGNA\nL"), "SIGNAL", lines));
+    EXPECT_THAT(lines, IsEmpty());
+    EXPECT_TRUE(ReadLinesHolding(m_dir.Write("in.htm", "a\nb"), "", lines));
+    EXPECT_THAT(lines, ElementsAre("a", "b")) << "every file holds the empty text";
+    EXPECT_FALSE(ReadLinesHolding(m_dir.Path("missing.htm"), "SIGNAL", lines));
+}
+
+TEST_F(TextFileTest, ReadFailureWhileLookingForTheTextRaises) {
+    InjectFault(FileCall::Read, 2, kIoError);
+    LineList lines;
+    EXPECT_THROW(ReadLinesHolding(m_dir.Write("in.htm", std::string(200000, 'x')), "SIGNAL", lines),
+                 CFileException);
 }
 
 TEST_F(TextFileTest, MissingFileIsNotReadAndLeavesTheLinesAlone) {

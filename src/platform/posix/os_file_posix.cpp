@@ -85,6 +85,12 @@ std::size_t ReadOnlyFile::Read(char* buffer, std::size_t size) {
     return static_cast<std::size_t>(count);
 }
 
+void ReadOnlyFile::Rewind() {
+    if (InjectedFailure(FileCall::Read) || lseek(Fd(m_handle), 0, SEEK_SET) != 0) {
+        throw FileErrorFromOs(errno);
+    }
+}
+
 void ReadOnlyFile::Close() {
     // The descriptor is gone even when closing fails, injected or not.
     const bool closed = close(Fd(m_handle)) == 0;

@@ -68,6 +68,13 @@ std::size_t ReadOnlyFile::Read(char* buffer, std::size_t size) {
     return read;
 }
 
+void ReadOnlyFile::Rewind() {
+    if (InjectedFailure(FileCall::Read) ||
+        SetFilePointer(AsHandle(m_handle), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
+        throw FileErrorFromOs(GetLastError());
+    }
+}
+
 void ReadOnlyFile::Close() {
     // The handle is gone even when closing fails; an injected failure closes
     // it too, so that tests leave no file held open.
