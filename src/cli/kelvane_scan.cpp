@@ -1,12 +1,14 @@
 // kelvane-scan: the engine as a command. Standard output is the scan's log,
 // exactly the lines the window would show; errors about the command line
 // and paths that cannot be scanned go to standard error.
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <memory>
 
 #include "cli/backup.h"
 #include "cli/dry_run.h"
+#include "cli/glob.h"
 #include "cli/options.h"
 #include "cli/path_check.h"
 #include "cli/restore.h"
@@ -20,7 +22,7 @@ namespace {
 
 class ConsoleHost : public CScanHost {
 public:
-    explicit ConsoleHost(const ScanOptions& options) {
+    explicit ConsoleHost(const ScanOptions& options) : m_excludes(options.m_excludes) {
         static_cast<ScanSettings&>(*this) = options.m_settings;
         InstallScanHost(this);
     }
@@ -29,6 +31,15 @@ public:
     void AddLogLine(const std::string& line) override {
         std::cout.write(line.data(), static_cast<std::streamsize>(line.size())) << '\n';
     }
+
+    bool Excludes(const std::string& fullPath) const override {
+        return std::any_of(
+            m_excludes.begin(), m_excludes.end(),
+            [&fullPath](const std::string& glob) { return GlobMatches(glob, fullPath); });
+    }
+
+private:
+    const std::vector<std::string> m_excludes;
 };
 
 // Tells the user of each path that cannot be scanned; true when all can.

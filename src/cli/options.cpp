@@ -28,6 +28,10 @@ const char kUsage[] =
     "  --keep-on-error      keep such a file as it is\n"
     "  --all-drives         walk every drive (Windows) or every mounted file system\n"
     "                       (elsewhere) instead of the PATHs\n"
+    "  --exclude GLOB       do not enter a folder, nor treat a file, whose full path\n"
+    "                       matches GLOB: \"?\" is a character and \"*\" any run of\n"
+    "                       them within a folder name, \"**\" any run across folders;\n"
+    "                       may be given again (e.g. --exclude '**/cache')\n"
     "  --dry-run            change nothing: every file is read and every block found,\n"
     "                       and the log is the one the scan would print\n"
     "  --backup-dir DIR     before a file is rewritten or deleted, copy it with its\n"
@@ -152,6 +156,11 @@ std::optional<int> ParseOptions(int argc, char** argv, ScanOptions& options) {
                 return UsageError(arg + " needs a TEXT");
             }
             *text = argv[i];
+        } else if (arg == "--exclude") {
+            if (++i == argc) {
+                return UsageError(arg + " needs a GLOB");
+            }
+            options.m_excludes.emplace_back(argv[i]);
         } else if (arg == "--remove-on-error" || arg == "--keep-on-error") {
             options.m_settings.m_bRemoveOnError = arg == "--remove-on-error" ? 1 : 0;
         } else if (bool* flag = FlagOption(arg, options)) {

@@ -14,12 +14,12 @@ struct ScanOptions {
     ScanSettings m_settings;
     std::vector<std::string> m_paths;  // absolute and normalised
     bool m_allDrives = false;
-    bool m_dryRun = false;     // change nothing, print the log a scan would print
-    std::string m_backupDir;   // empty: keep no copies
-    std::string m_restoreDir;  // not empty: restore from it instead of scanning
-    bool m_force = false;
-    std::string m_reportFile;  // not empty: write the JSON Lines report there      // restore files
-                               // changed since the scan too
+    bool m_dryRun = false;                // change nothing, print the log a scan would print
+    std::string m_backupDir;              // empty: keep no copies
+    std::string m_restoreDir;             // not empty: restore from it instead of scanning
+    bool m_force = false;                 // restore files changed since the scan too
+    std::string m_reportFile;             // not empty: write the JSON Lines report there
+    std::vector<std::string> m_excludes;  // globs of folders not entered and files not treated
 };
 
 // Fills options from the command line. Returns the exit status when the

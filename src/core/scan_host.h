@@ -24,6 +24,9 @@ class CScanHost : public ScanSettings {
 public:
     virtual ~CScanHost() = default;
     virtual void AddLogLine(const std::string& line) = 0;
+    // A folder the scan must not enter, or a file it must not treat; the
+    // window excludes nothing.
+    virtual bool Excludes(const std::string& /*fullPath*/) const { return false; }
 };
 
 // The engine talks to exactly one host at a time; the front end installs it

@@ -81,7 +81,7 @@ private:
         bool more = true;
         while (more && !StopRequested()) {
             more = finder.FindNextFile();
-            if (finder.IsDots()) {
+            if (finder.IsDots() || ScanHost().Excludes(finder.GetFilePath())) {
                 continue;
             }
             if (!finder.MatchesMask(kFindDirectory)) {

@@ -116,6 +116,22 @@ TEST_F(KelvaneScanTest, OptionsReachTheScan) {
     EXPECT_EQ(ReadBytes(page), kBlock) << "*.htm is no longer among the masks";
 }
 
+TEST_F(KelvaneScanTest, ExcludedFoldersAndFilesAreLeftAsTheyAre) {
+    fs::create_directories(m_dir.Root() / "cache" / "deep");
+    const std::string cached = m_dir.Write((fs::path("cache") / "deep" / "a.htm").string(), kBlock);
+    const std::string old = m_dir.Write("old.htm", kBlock);
+    const std::string page = m_dir.Write("page.htm", std::string("p\n") + kBlock);
+    const ProcessResult result =
+        Scan({"--exclude", "**" + std::string(1, fs::path::preferred_separator) + "cache",
+              "--exclude", "**old.htm", Root()});
+    EXPECT_EQ(result.m_exitCode, 1);
+    EXPECT_THAT(Lines(result.m_stdout),
+                ElementsAreArray(Log({{Banner(Root()), page, kOk, kDone}, Report(1, 1, 0)})));
+    EXPECT_EQ(ReadBytes(cached), kBlock);
+    EXPECT_EQ(ReadBytes(old), kBlock);
+    EXPECT_EQ(ReadBytes(page), "p\n");
+}
+
 // A block whose first line cannot be found: the file is a problem file,
 // deleted unless the user keeps it.
 class UndelimitedBlockScanTest : public KelvaneScanTest {
@@ -203,9 +219,9 @@ TEST(KelvaneScanHelp, NamesEveryOptionDefaultAndExitStatus) {
     EXPECT_EQ(result.m_exitCode, 0);
     for (const char* text :
          {"--signature", "--first-string", "--last-string", "--file-types", "--remove-on-error",
-          "--keep-on-error", "--all-drives", "--version", "\"Rem I am sorry! happy time\"",
-          "\"<script language\"", "\"</script>\"", "\"*.htm *.html *.hta *.vbs *.htt\"",
-          "Exit status: 0", "1 infected", "2 a file"}) {
+          "--keep-on-error", "--all-drives", "--exclude", "--version",
+          "\"Rem I am sorry! happy time\"", "\"<script language\"", "\"</script>\"",
+          "\"*.htm *.html *.hta *.vbs *.htt\"", "Exit status: 0", "1 infected", "2 a file"}) {
         EXPECT_THAT(result.m_stdout, HasSubstr(text));
     }
     EXPECT_THAT(Scan({"--version"}).m_stdout, StartsWith("kelvane-scan 1."));

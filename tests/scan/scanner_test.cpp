@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "core/stop_flag.h"
+#include "fileio/fault_injection.h"
 #include "scan/file_types.h"
 #include "support/capture_host.h"
 #include "support/temp_dir.h"
@@ -145,6 +146,30 @@ TEST(ScannerStop, StopDuringTheLastFileOfTheLastRootIsABreak) {
             "==================== Drive " + dir.Root().string() + " ===================", path,
             "       ==>>Infected. Remove OK!!!", kBreak, "REPORT:", "Total checked files: 1",
             "Infected and successful treat files: 1", "Error while treat files: 0"));
+}
+
+// Leaves out every entry whose full path ends in "skip".
+class ExcludingHost : public CaptureHost {
+public:
+    bool Excludes(const std::string& fullPath) const override {
+        return fullPath.size() >= 4 && fullPath.compare(fullPath.size() - 4, 4, "skip") == 0;
+    }
+};
+
+TEST(ScannerExclusion, ExcludedFolderIsNeverListedAndExcludedFileNeverTreated) {
+    ExcludingHost host;
+    host.m_masks = ParseFileTypes("*.htm *.skip");
+    TempDir dir;
+    std::filesystem::create_directory(dir.Root() / "skip");
+    dir.Write((std::filesystem::path("skip") / "a.htm").string(), kInfected);
+    dir.Write("b.skip", kInfected);
+    const std::string kept = dir.Write("c.htm", kInfected);
+    ClearFaults();
+    const ScanTotals totals = ScanRoots({dir.Root().string()});
+    EXPECT_EQ(UsesOf(FileCall::ListDirectory), 1) << "only the root is listed";
+    EXPECT_EQ(totals.m_nChecked, 1);
+    EXPECT_EQ(ReadBytes(kept), "");
+    EXPECT_EQ(ReadBytes(dir.Path("b.skip")), kInfected);
 }
 
 }  // namespace
