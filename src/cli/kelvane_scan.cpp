@@ -22,13 +22,19 @@ namespace {
 
 class ConsoleHost : public CScanHost {
 public:
-    explicit ConsoleHost(const ScanOptions& options) : m_excludes(options.m_excludes) {
+    explicit ConsoleHost(const ScanOptions& options)
+        : m_excludes(options.m_excludes), m_printing(!options.m_quiet) {
         static_cast<ScanSettings&>(*this) = options.m_settings;
         InstallScanHost(this);
     }
     ~ConsoleHost() override { InstallScanHost(nullptr); }
 
+    // Quiet, only the report is printed: from its heading to the end.
     void AddLogLine(const std::string& line) override {
+        m_printing = m_printing || line == "REPORT:";
+        if (!m_printing) {
+            return;
+        }
         std::cout.write(line.data(), static_cast<std::streamsize>(line.size())) << '\n';
     }
 
@@ -40,6 +46,7 @@ public:
 
 private:
     const std::vector<std::string> m_excludes;
+    bool m_printing;
 };
 
 // Tells the user of each path that cannot be scanned; true when all can.

@@ -32,6 +32,7 @@ const char kUsage[] =
     "                       matches GLOB: \"?\" is a character and \"*\" any run of\n"
     "                       them within a folder name, \"**\" any run across folders;\n"
     "                       may be given again (e.g. --exclude '**/cache')\n"
+    "  --quiet              print only the report at the end of the log\n"
     "  --dry-run            change nothing: every file is read and every block found,\n"
     "                       and the log is the one the scan would print\n"
     "  --backup-dir DIR     before a file is rewritten or deleted, copy it with its\n"
@@ -67,6 +68,7 @@ bool* FlagOption(const std::string& name, ScanOptions& options) {
     if (name == "--all-drives") return &options.m_allDrives;
     if (name == "--dry-run") return &options.m_dryRun;
     if (name == "--force") return &options.m_force;
+    if (name == "--quiet") return &options.m_quiet;
     return nullptr;
 }
 

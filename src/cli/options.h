@@ -14,6 +14,7 @@ struct ScanOptions {
     ScanSettings m_settings;
     std::vector<std::string> m_paths;  // absolute and normalised
     bool m_allDrives = false;
+    bool m_quiet = false;                 // print only the report lines of the log
     bool m_dryRun = false;                // change nothing, print the log a scan would print
     std::string m_backupDir;              // empty: keep no copies
     std::string m_restoreDir;             // not empty: restore from it instead of scanning

@@ -116,6 +116,17 @@ TEST_F(KelvaneScanTest, OptionsReachTheScan) {
     EXPECT_EQ(ReadBytes(page), kBlock) << "*.htm is no longer among the masks";
 }
 
+TEST_F(KelvaneScanTest, QuietPrintsOnlyTheReportAndStillCleans) {
+    const std::string page = m_dir.Write("page.htm", kBlock);
+    const std::string broken = m_dir.Write("broken.htm", "Rem I am sorry! happy time\n");
+    const ProcessResult result = Scan({"--quiet", "--keep-on-error", page, broken});
+    EXPECT_EQ(result.m_exitCode, 2);
+    EXPECT_THAT(
+        Lines(result.m_stdout),
+        ElementsAreArray(Log({Report(2, 1, 1), {"List of files causes problems:", broken}})));
+    EXPECT_EQ(ReadBytes(page), "");
+}
+
 TEST_F(KelvaneScanTest, ExcludedFoldersAndFilesAreLeftAsTheyAre) {
     fs::create_directories(m_dir.Root() / "cache" / "deep");
     const std::string cached = m_dir.Write((fs::path("cache") / "deep" / "a.htm").string(), kBlock);
@@ -219,7 +230,7 @@ TEST(KelvaneScanHelp, NamesEveryOptionDefaultAndExitStatus) {
     EXPECT_EQ(result.m_exitCode, 0);
     for (const char* text :
          {"--signature", "--first-string", "--last-string", "--file-types", "--remove-on-error",
-          "--keep-on-error", "--all-drives", "--exclude", "--version",
+          "--keep-on-error", "--all-drives", "--exclude", "--quiet", "--version",
           "\"Rem I am sorry! happy time\"", "\"<script language\"", "\"</script>\"",
           "\"*.htm *.html *.hta *.vbs *.htt\"", "Exit status: 0", "1 infected", "2 a file"}) {
         EXPECT_THAT(result.m_stdout, HasSubstr(text));
