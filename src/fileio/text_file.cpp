@@ -24,12 +24,9 @@ void ReadAllLines(ReadOnlyFile& file, LineList& lines) {
     splitter.Finish(lines);
 }
 
-// Whether the rest of the file holds text, a match across two chunks
-// included. Stops reading at the first match.
+// Whether the rest of the file holds a text that is not empty, a match
+// across two chunks included. Stops reading at the first match.
 bool Holds(ReadOnlyFile& file, const std::string& text) {
-    if (text.empty()) {
-        return true;
-    }
     const std::size_t carry = text.size() - 1;
     const std::unique_ptr<char[]> buffer(new char[carry + kChunkSize]);
     std::size_t kept = 0;  // the last bytes of the chunk before, where a match may begin
@@ -42,23 +39,6 @@ bool Holds(ReadOnlyFile& file, const std::string& text) {
         std::memmove(buffer.get(), bytes.data() + bytes.size() - kept, kept);
     }
     return false;
-}
-
-// Opens the file, lets reading read it and closes it; false when it cannot
-// be opened.
-template <typename Reading>
-bool ReadOpened(const std::string& path, Reading reading) {
-    ReadOnlyFile file;
-    if (!file.Open(path)) {
-        return false;
-    }
-    try {
-        reading(file);
-    } catch (const std::bad_alloc&) {
-        throw CMemoryException();
-    }
-    file.Close();
-    return true;
 }
 
 // Gathers lines into chunks of about kChunkSize. A longer line is written
@@ -94,17 +74,23 @@ private:
 
 }  // namespace
 
-bool ReadLines(const std::string& path, LineList& lines) {
-    return ReadOpened(path, [&lines](ReadOnlyFile& file) { ReadAllLines(file, lines); });
-}
-
-bool ReadLinesHolding(const std::string& path, const std::string& text, LineList& lines) {
-    return ReadOpened(path, [&](ReadOnlyFile& file) {
-        if (Holds(file, text)) {
+bool ReadLines(const std::string& path, LineList& lines, const std::string& holding) {
+    ReadOnlyFile file;
+    if (!file.Open(path)) {
+        return false;
+    }
+    try {
+        if (holding.empty()) {
+            ReadAllLines(file, lines);
+        } else if (Holds(file, holding)) {
             file.Rewind();
             ReadAllLines(file, lines);
         }
-    });
+    } catch (const std::bad_alloc&) {
+        throw CMemoryException();
+    }
+    file.Close();
+    return true;
 }
 
 void WriteLines(const std::string& path, const LineList& lines) {

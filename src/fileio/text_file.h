@@ -9,14 +9,11 @@
 // lines untouched, when the file cannot be opened for reading; raises
 // CFileException when reading or closing fails (the lines read so far stay
 // appended) and CMemoryException when a line cannot be stored.
-bool ReadLines(const std::string& path, LineList& lines);
-
-// ReadLines for a file whose bytes hold text somewhere; a file without it
-// has no line that holds it, so its lines are not built at all: it is read
+// Given a text the lines must hold, a file whose bytes do not hold it
+// anywhere has no such line, so its lines are not built at all: it is read
 // through once, in chunks, and lines stays empty. A file that holds it is
-// read a second time, as lines, through the same open file. Results and
-// raises as ReadLines.
-bool ReadLinesHolding(const std::string& path, const std::string& text, LineList& lines);
+// read a second time, as lines, through the same open file.
+bool ReadLines(const std::string& path, LineList& lines, const std::string& holding = {});
 
 // Replaces the file's content by the lines, each followed by one LF. The new
 // content is written beside the file and flushed before it takes the file's

@@ -81,13 +81,17 @@ private:
         bool more = true;
         while (more && !StopRequested()) {
             more = finder.FindNextFile();
-            if (finder.IsDots() || ScanHost().Excludes(finder.GetFilePath())) {
+            if (finder.IsDots()) {
+                continue;
+            }
+            const std::string path = finder.GetFilePath();
+            if (ScanHost().Excludes(path)) {
                 continue;
             }
             if (!finder.MatchesMask(kFindDirectory)) {
-                HandleFile(finder.GetFilePath());
+                HandleFile(path);
             } else if (!finder.MatchesMask(kFindReparsePoint)) {
-                Walk(finder.GetFilePath());
+                Walk(path);
             }
         }
     }

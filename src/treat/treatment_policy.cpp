@@ -15,7 +15,7 @@ bool TreatmentPolicy::StatusOf(const std::string& path, FileStatus& status) {
 // A file without the signature has no signature line: its lines are not
 // needed, and not building them is most of a scan's speed.
 bool TreatmentPolicy::ReadLinesOf(const std::string& path, LineList& lines) {
-    return ReadLinesHolding(path, ScanHost().m_strSignature, lines);
+    return ReadLines(path, lines, ScanHost().m_strSignature);
 }
 
 void TreatmentPolicy::BeforeChange(const std::string&, const FileStatus&, const LineList*) {}

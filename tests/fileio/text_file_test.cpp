@@ -47,21 +47,21 @@ TEST_F(TextFileTest, FileIsReadAsLinesOnlyWhenItHoldsTheText) {
     for (const std::string& bytes :
          {before + "\nSIGNAL\n", before + "SIGNAL", std::string("SIGNAL")}) {
         LineList lines;
-        EXPECT_TRUE(ReadLinesHolding(m_dir.Write("in.htm", bytes), "SIGNAL", lines));
+        EXPECT_TRUE(ReadLines(m_dir.Write("in.htm", bytes), lines, "SIGNAL"));
         EXPECT_THAT(lines, Not(IsEmpty())) << bytes.size();
     }
     LineList lines;
-    EXPECT_TRUE(ReadLinesHolding(m_dir.Write("in.htm", before + "SIGNA\nL"), "SIGNAL", lines));
+    EXPECT_TRUE(ReadLines(m_dir.Write("in.htm", before + "SIGNA\nL"), lines, "SIGNAL"));
     EXPECT_THAT(lines, IsEmpty());
-    EXPECT_TRUE(ReadLinesHolding(m_dir.Write("in.htm", "a\nb"), "", lines));
+    EXPECT_TRUE(ReadLines(m_dir.Write("in.htm", "a\nb"), lines, ""));
     EXPECT_THAT(lines, ElementsAre("a", "b")) << "every file holds the empty text";
-    EXPECT_FALSE(ReadLinesHolding(m_dir.Path("missing.htm"), "SIGNAL", lines));
+    EXPECT_FALSE(ReadLines(m_dir.Path("missing.htm"), lines, "SIGNAL"));
 }
 
 TEST_F(TextFileTest, ReadFailureWhileLookingForTheTextRaises) {
     InjectFault(FileCall::Read, 2, kIoError);
     LineList lines;
-    EXPECT_THROW(ReadLinesHolding(m_dir.Write("in.htm", std::string(200000, 'x')), "SIGNAL", lines),
+    EXPECT_THROW(ReadLines(m_dir.Write("in.htm", std::string(200000, 'x')), lines, "SIGNAL"),
                  CFileException);
 }
 
