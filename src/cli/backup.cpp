@@ -1,9 +1,10 @@
 #include "cli/backup.h"
 
-#include <fstream>
 #include <iostream>
 
 #include "cli/sha256.h"
+#include "fileio/file_exception.h"
+#include "fileio/os_file.h"
 #include "fileio/whole_file.h"
 
 namespace {
@@ -18,11 +19,15 @@ std::string ShaOfLines(const LineList& lines) {
     return sha.HexDigest();
 }
 
+// On disk before the scan goes on, so that a crash after the change still
+// leaves its record.
 bool AppendLine(const std::string& file, const std::string& line) {
-    std::ofstream out(file, std::ios::binary | std::ios::app);
-    out << line << '\n';
-    out.flush();
-    return static_cast<bool>(out);
+    try {
+        AppendToFile(file, line + '\n');
+        return true;
+    } catch (const CFileException&) {
+        return false;
+    }
 }
 
 }  // namespace

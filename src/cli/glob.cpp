@@ -2,29 +2,7 @@
 
 #include <vector>
 
-namespace {
-
-#ifdef _WIN32
-constexpr bool kIgnoreCase = true;
-bool IsSeparator(char c) {
-    return c == '\\' || c == '/';
-}
-#else
-constexpr bool kIgnoreCase = false;
-bool IsSeparator(char c) {
-    return c == '/';
-}
-#endif
-
-char Folded(char c) {
-    return kIgnoreCase && c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameCharacter(char globChar, char pathChar) {
-    return IsSeparator(globChar) ? IsSeparator(pathChar) : Folded(globChar) == Folded(pathChar);
-}
-
-}  // namespace
+#include "cli/path_text.h"
 
 // One pass over the glob, keeping for every length of the path's beginning
 // whether the glob read so far matches it: time in glob size times path
@@ -39,13 +17,13 @@ bool GlobMatches(std::string_view glob, std::string_view path) {
             i += doubleStar ? 1 : 0;
             next[0] = matched[0];
             for (std::size_t j = 1; j <= path.size(); ++j) {
-                const bool extends = next[j - 1] && (doubleStar || !IsSeparator(path[j - 1]));
+                const bool extends = next[j - 1] && (doubleStar || !IsPathSeparator(path[j - 1]));
                 next[j] = matched[j] || extends;
             }
         } else {
             for (std::size_t j = 0; j < path.size(); ++j) {
-                const bool one =
-                    glob[i] == '?' ? !IsSeparator(path[j]) : SameCharacter(glob[i], path[j]);
+                const bool one = glob[i] == '?' ? !IsPathSeparator(path[j])
+                                                : SamePathCharacter(glob[i], path[j]);
                 next[j + 1] = matched[j] && one;
             }
         }

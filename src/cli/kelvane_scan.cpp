@@ -1,53 +1,23 @@
 // kelvane-scan: the engine as a command. Standard output is the scan's log,
 // exactly the lines the window would show; errors about the command line
-// and paths that cannot be scanned go to standard error.
-#include <algorithm>
+// and paths that cannot be scanned go to standard error, and so does the
+// progress line when that is a terminal.
 #include <fstream>
 #include <iostream>
 #include <memory>
 
 #include "cli/backup.h"
+#include "cli/console_host.h"
 #include "cli/dry_run.h"
-#include "cli/glob.h"
 #include "cli/options.h"
 #include "cli/path_check.h"
 #include "cli/restore.h"
 #include "cli/scan_report.h"
 #include "core/interrupt.h"
-#include "core/scan_host.h"
 #include "scan/scanner.h"
 #include "treat/treatment_policy.h"
 
 namespace {
-
-class ConsoleHost : public CScanHost {
-public:
-    explicit ConsoleHost(const ScanOptions& options)
-        : m_excludes(options.m_excludes), m_printing(!options.m_quiet) {
-        static_cast<ScanSettings&>(*this) = options.m_settings;
-        InstallScanHost(this);
-    }
-    ~ConsoleHost() override { InstallScanHost(nullptr); }
-
-    // Quiet, only the report is printed: from its heading to the end.
-    void AddLogLine(const std::string& line) override {
-        m_printing = m_printing || line == "REPORT:";
-        if (!m_printing) {
-            return;
-        }
-        std::cout.write(line.data(), static_cast<std::streamsize>(line.size())) << '\n';
-    }
-
-    bool Excludes(const std::string& fullPath) const override {
-        return std::any_of(
-            m_excludes.begin(), m_excludes.end(),
-            [&fullPath](const std::string& glob) { return GlobMatches(glob, fullPath); });
-    }
-
-private:
-    const std::vector<std::string> m_excludes;
-    bool m_printing;
-};
 
 // Tells the user of each path that cannot be scanned; true when all can.
 // Such a path still gets its banner in the log, as a drive without a medium.

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "cli/json.h"
+#include "cli/path_text.h"
 
 namespace {
 
@@ -30,10 +31,6 @@ std::string Field(const JsonObject& object, const std::string& name) {
 }
 
 }  // namespace
-
-bool IsPathSeparator(char c) {
-    return c == '/' || c == static_cast<char>(std::filesystem::path::preferred_separator);
-}
 
 std::string ManifestPathIn(const std::string& backupDir) {
     return (std::filesystem::path(backupDir) / "manifest.jsonl").string();

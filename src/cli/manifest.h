@@ -15,9 +15,6 @@ struct ManifestEntry {
     std::string m_time;       // when it changed, UTC, ISO 8601
 };
 
-// "/" and, on Windows, "\\".
-bool IsPathSeparator(char c);
-
 std::string ManifestPathIn(const std::string& backupDir);
 
 // Where the copy of the file at fullPath goes: the same path below DIR, a

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "cli/manifest.h"
+#include "cli/path_text.h"
 #include "scan/file_types.h"
 
 namespace {
@@ -47,7 +48,8 @@ const char kUsage[] =
     "  --help               show this text\n"
     "  --version            show the version\n"
     "\n"
-    "Ctrl+C stops the scan after the file being treated.\n"
+    "Ctrl+C stops the scan after the file being treated. While standard error is\n"
+    "a terminal, a status line there shows how far the scan has come.\n"
     "\n"
     "Exit status: 0 nothing infected and no problem; 1 infected files found and\n"
     "all treated; 2 a file caused a problem, a PATH could not be scanned, or the\n"
@@ -128,14 +130,6 @@ std::string* TextOption(const std::string& name, ScanOptions& options, std::stri
 }
 
 }  // namespace
-
-bool IsAtOrBelow(const std::string& path, const std::string& root) {
-    if (root.empty() || path.compare(0, root.size(), root) != 0) {
-        return false;
-    }
-    return path.size() == root.size() || IsPathSeparator(root.back()) ||
-           IsPathSeparator(path[root.size()]);
-}
 
 std::string NormalisePath(const std::string& path) {
     namespace fs = std::filesystem;

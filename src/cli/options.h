@@ -30,6 +30,3 @@ std::optional<int> ParseOptions(int argc, char** argv, ScanOptions& options);
 // The path made absolute and normalised, without a trailing separator
 // unless it is a root ("/", "C:\").
 std::string NormalisePath(const std::string& path);
-
-// True when path is root or lies below it; both absolute and normalised.
-bool IsAtOrBelow(const std::string& path, const std::string& root);

@@ -8,6 +8,7 @@
 
 #include "cli/manifest.h"
 #include "cli/options.h"
+#include "cli/path_text.h"
 #include "cli/sha256.h"
 #include "fileio/file_exception.h"
 #include "fileio/whole_file.h"

@@ -27,6 +27,11 @@ public:
     // A folder the scan must not enter, or a file it must not treat; the
     // window excludes nothing.
     virtual bool Excludes(const std::string& /*fullPath*/) const { return false; }
+    // Where the walk is, for a front end that shows progress: each folder as
+    // the walk begins to list it, and the end of the walk, before its
+    // closing banner and report.
+    virtual void WalkingFolder(const std::string& /*fullPath*/) {}
+    virtual void WalkEnded() {}
 };
 
 // The engine talks to exactly one host at a time; the front end installs it

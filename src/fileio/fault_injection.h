@@ -18,8 +18,9 @@ enum class FileCall {
     SetTimes,
     Delete,
     ListDirectory,
+    OpenAppend,
 };
-constexpr int kFileCallCount = static_cast<int>(FileCall::ListDirectory) + 1;
+constexpr int kFileCallCount = static_cast<int>(FileCall::OpenAppend) + 1;
 
 // From now on, the nth use (1 for the next one) of call fails with osError
 // (an errno value on POSIX, a GetLastError code on Windows).

@@ -74,6 +74,7 @@ private:
     }
 
     void WalkEntries(const std::string& directory) {
+        ScanHost().WalkingFolder(directory);
         CFileFind finder;
         if (!finder.FindFile(SearchPatternOf(directory))) {
             return;
@@ -105,6 +106,7 @@ bool IsFile(const std::string& path) {
 }
 
 ScanTotals EndScan() {
+    ScanHost().WalkEnded();
     Log(StopRequested() ? "==================== Break by user.==================="
                         : "==================== It is all !!! ===================");
     const ScanTotals totals = g_scanStats.Totals();

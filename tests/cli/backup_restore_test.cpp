@@ -194,6 +194,23 @@ TEST_F(BackupFaultTest, CopyIsCompleteBeforeTheFileChanges) {
     EXPECT_FALSE(fs::exists(ManifestPathIn(m_backupDir))) << "the change was not made";
 }
 
+// The record is flushed to disk like the copy; when it cannot be, the change
+// stands, its copy stays, and the scan ends saying that the manifest lacks it.
+TEST_F(BackupFaultTest, ChangeThatCannotBeRecordedIsReportedAndKeepsItsCopy) {
+    // The copy and the rewrite each flush once before the record does.
+    for (const auto& [call, use] : {std::pair{FileCall::OpenAppend, 1}, {FileCall::Flush, 3}}) {
+        BackupPolicy policy(m_backupDir);
+        InstallTreatmentPolicy(&policy);
+        const std::string path = m_site.Write("page.htm", kInfected);
+        InjectFault(call, use, kDiskFullError);
+        TreatFile(path);
+        EXPECT_EQ(ReadBytes(path), "a\n");
+        EXPECT_EQ(ReadBytes(MirrorPath(m_backupDir, path)), kInfected);
+        EXPECT_FALSE(policy.ManifestComplete());
+        ClearFaults();
+    }
+}
+
 }  // namespace
 
 namespace {

@@ -47,6 +47,24 @@ std::string TemporaryNameFor(const std::string& target) {
            kTemporarySuffix;
 }
 
+// Raises the failure, a short write being a full disk.
+void WriteAll(int fd, const char* data, std::size_t size, const std::string& name) {
+    while (size > 0) {
+        const ssize_t count = InjectedFailure(FileCall::Write) ? -1 : write(fd, data, size);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            const bool shortWrite = count == 0;
+            throw shortWrite
+                ? CFileException(CFileException::diskFull, CFileException::kShortWrite, name)
+                : FileErrorFromOs(errno, name);
+        }
+        data += count;
+        size -= static_cast<std::size_t>(count);
+    }
+}
+
 void SyncFolderOf(const std::string& path) {
     // Makes the rename itself durable; a folder that cannot be synced still
     // holds a complete file, so a failure here is not reported.
@@ -127,21 +145,7 @@ FileReplacement::~FileReplacement() {
 }
 
 void FileReplacement::Write(const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t count =
-            InjectedFailure(FileCall::Write) ? -1 : write(Fd(m_handle), data, size);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            const bool shortWrite = count == 0;
-            throw shortWrite
-                ? CFileException(CFileException::diskFull, CFileException::kShortWrite, m_target)
-                : FileErrorFromOs(errno, m_target);
-        }
-        data += count;
-        size -= static_cast<std::size_t>(count);
-    }
+    WriteAll(Fd(m_handle), data, size, m_target);
 }
 
 void FileReplacement::Commit() {
@@ -174,5 +178,26 @@ void FileReplacement::Discard() noexcept {
     if (!m_temporary.empty()) {
         unlink(m_temporary.c_str());
         m_temporary.clear();
+    }
+}
+
+void AppendToFile(const std::string& path, const std::string& bytes) {
+    const int fd = InjectedFailure(FileCall::OpenAppend)
+                       ? -1
+                       : open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        throw FileErrorFromOs(errno, path);
+    }
+    try {
+        WriteAll(fd, bytes.data(), bytes.size(), path);
+        if (InjectedFailure(FileCall::Flush) || fsync(fd) != 0) {
+            throw FileErrorFromOs(errno, path);
+        }
+    } catch (const CFileException&) {
+        close(fd);
+        throw;
+    }
+    if (close(fd) != 0) {
+        throw FileErrorFromOs(errno, path);
     }
 }

@@ -34,6 +34,30 @@ std::string TemporaryName(const std::string& target) {
            kTemporarySuffix;
 }
 
+// False, with the last error set, when a write fails; a short write, a
+// full disk, raises at once.
+bool WriteAll(HANDLE file, const char* data, std::size_t size, const std::string& name) {
+    while (size > 0) {
+        const DWORD chunk = ChunkSize(size);
+        DWORD written = 0;
+        if (InjectedFailure(FileCall::Write) || !WriteFile(file, data, chunk, &written, nullptr)) {
+            return false;
+        }
+        if (written != chunk) {
+            throw CFileException(CFileException::diskFull, CFileException::kShortWrite,
+                                 FullPathOf(name));
+        }
+        data += chunk;
+        size -= chunk;
+    }
+    return true;
+}
+
+bool WriteAndFlush(HANDLE file, const std::string& bytes, const std::string& name) {
+    return WriteAll(file, bytes.data(), bytes.size(), name) && !InjectedFailure(FileCall::Flush) &&
+           FlushFileBuffers(file);
+}
+
 HANDLE CreateTemporary(const std::string& name) {
     if (InjectedFailure(FileCall::CreateTemporary)) {
         return INVALID_HANDLE_VALUE;
@@ -105,19 +129,8 @@ FileReplacement::~FileReplacement() {
 }
 
 void FileReplacement::Write(const char* data, std::size_t size) {
-    while (size > 0) {
-        const DWORD chunk = ChunkSize(size);
-        DWORD written = 0;
-        if (InjectedFailure(FileCall::Write) ||
-            !WriteFile(AsHandle(m_handle), data, chunk, &written, nullptr)) {
-            Abandon();
-        }
-        if (written != chunk) {
-            throw CFileException(CFileException::diskFull, CFileException::kShortWrite,
-                                 FullPathOf(m_target));
-        }
-        data += chunk;
-        size -= chunk;
+    if (!WriteAll(AsHandle(m_handle), data, size, m_target)) {
+        Abandon();
     }
 }
 
@@ -154,5 +167,26 @@ void FileReplacement::Discard() noexcept {
     if (!m_temporary.empty()) {
         DeleteFileA(m_temporary.c_str());
         m_temporary.clear();
+    }
+}
+
+void AppendToFile(const std::string& path, const std::string& bytes) {
+    const HANDLE file = InjectedFailure(FileCall::OpenAppend)
+                            ? INVALID_HANDLE_VALUE
+                            : CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        throw FileErrorFromOs(GetLastError(), FullPathOf(path));
+    }
+    bool appended = false;
+    try {
+        appended = WriteAndFlush(file, bytes, path);
+    } catch (const CFileException&) {
+        CloseHandle(file);
+        throw;
+    }
+    const DWORD error = GetLastError();
+    if (!CloseHandle(file) || !appended) {
+        throw FileErrorFromOs(appended ? GetLastError() : error, FullPathOf(path));
     }
 }

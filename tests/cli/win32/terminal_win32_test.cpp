@@ -1,0 +1,50 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "cli/terminal.h"
+
+namespace {
+
+// Puts a handle in place of standard error while it lives.
+class StandardErrorAs {
+public:
+    explicit StandardErrorAs(HANDLE handle) : m_saved(GetStdHandle(STD_ERROR_HANDLE)) {
+        SetStdHandle(STD_ERROR_HANDLE, handle);
+    }
+    ~StandardErrorAs() { SetStdHandle(STD_ERROR_HANDLE, m_saved); }
+    StandardErrorAs(const StandardErrorAs&) = delete;
+    StandardErrorAs& operator=(const StandardErrorAs&) = delete;
+
+private:
+    HANDLE m_saved;
+};
+
+// The progress line goes only to a console; a pipe, as a test runner or a
+// script gives, gets nothing.
+TEST(TerminalWin32, OnlyAConsoleIsATerminal) {
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 0));
+    {
+        const StandardErrorAs pipe(writeEnd);
+        EXPECT_EQ(TerminalColumns(StandardStream::kError), 0);
+    }
+    CloseHandle(readEnd);
+    CloseHandle(writeEnd);
+
+    FreeConsole();
+    ASSERT_TRUE(AllocConsole());
+    const HANDLE console =
+        CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(console, INVALID_HANDLE_VALUE);
+    {
+        const StandardErrorAs consoleOutput(console);
+        EXPECT_GT(TerminalColumns(StandardStream::kError), 0);
+    }
+    CloseHandle(console);
+    FreeConsole();
+}
+
+}  // namespace
