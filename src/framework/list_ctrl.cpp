@@ -35,3 +35,12 @@ bool CListCtrl::Scroll(SIZE size) {
     return SendMessageA(m_hWnd, LVM_SCROLL, static_cast<WPARAM>(size.cx),
                         static_cast<LPARAM>(size.cy)) != 0;
 }
+
+void CListCtrl::SetRedraw(bool redraw) {
+    SendMessageA(m_hWnd, WM_SETREDRAW, redraw ? TRUE : FALSE, 0);
+}
+
+void CListCtrl::RedrawNow() {
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+    UpdateWindow(m_hWnd);
+}

@@ -16,6 +16,11 @@ public:
     bool GetItemRect(int nItem, RECT* lpRect, UINT nCode) const;
     bool Scroll(SIZE size);
 
+    // With redraw off the control takes every change but paints none of them.
+    void SetRedraw(bool redraw);
+    // Paints the whole control at once.
+    void RedrawNow();
+
 private:
     HWND m_hWnd = nullptr;
 };

@@ -46,6 +46,12 @@ INT_PTR CallSysCommand(CCmdTarget& target, WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
+template <auto handler>
+INT_PTR CallTimer(CCmdTarget& target, WPARAM wParam, LPARAM) {
+    (Owner<handler>(target).*handler)(static_cast<UINT_PTR>(wParam));
+    return TRUE;
+}
+
 // WM_QUERYDRAGICON is one of the messages whose result the dialog procedure returns directly.
 template <auto handler>
 INT_PTR CallQueryDragIcon(CCmdTarget& target, WPARAM, LPARAM) {
@@ -82,5 +88,6 @@ protected:                                        \
 #define ON_WM_PAINT() {WM_PAINT, 0, &message_map_detail::CallVoid<&ThisClass::OnPaint>},
 #define ON_WM_SYSCOMMAND() \
     {WM_SYSCOMMAND, 0, &message_map_detail::CallSysCommand<&ThisClass::OnSysCommand>},
+#define ON_WM_TIMER() {WM_TIMER, 0, &message_map_detail::CallTimer<&ThisClass::OnTimer>},
 #define ON_WM_QUERYDRAGICON() \
     {WM_QUERYDRAGICON, 0, &message_map_detail::CallQueryDragIcon<&ThisClass::OnQueryDragIcon>},

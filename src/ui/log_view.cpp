@@ -9,6 +9,9 @@
 
 namespace {
 
+constexpr UINT_PTR kLogPaintTimer = 1;
+constexpr DWORD kLogPaintIntervalMs = 250;
+
 // One item height plus a pixel per earlier line always reaches the end of the list. A very
 // long log would overflow an int; any amount past the end scrolls just as far.
 int ScrollToEndAmount(const RECT& item, int32_t linesBefore) {
@@ -21,6 +24,41 @@ int ScrollToEndAmount(const RECT& item, int32_t linesBefore) {
 void CScanDlg::SetUpLogList() {
     m_listLog.InsertColumn(0, "ReortStr", LVCFMT_LEFT);
     m_listLog.SetColumnWidth(0, 2000);
+}
+
+// The worker waits on every line it sends while the window's thread paints, and under Wine a
+// paint of the list takes as long as the treatment of a file: painting once a line made the log,
+// not the files, the cost of a scan. So while a scan runs the list takes its lines unpainted and
+// is painted four times a second, and once more when the scan has ended.
+void CScanDlg::PaintLogPeriodically() {
+    m_listLog.SetRedraw(false);
+    SetTimer(m_hWnd, kLogPaintTimer, kLogPaintIntervalMs, nullptr);
+}
+
+// The worker cannot send a line while this runs, so no line goes unpainted.
+void CScanDlg::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent != kLogPaintTimer) {
+        return;
+    }
+    m_listLog.SetRedraw(true);
+    ScrollLogToEnd();
+    m_listLog.RedrawNow();
+    if (IsScanRunning()) {
+        m_listLog.SetRedraw(false);
+    } else {
+        KillTimer(m_hWnd, kLogPaintTimer);
+    }
+}
+
+// A list that does not redraw may not take its new scroll range either (Wine's does not), and
+// then the worker's scrolls stop short of the end; so the end is scrolled to again here.
+void CScanDlg::ScrollLogToEnd() {
+    if (m_nLogLines == 0) {
+        return;
+    }
+    RECT item{};
+    m_listLog.GetItemRect(m_nLogLines - 1, &item, LVIR_BOUNDS);
+    m_listLog.Scroll(SIZE{0, ScrollToEndAmount(item, m_nLogLines)});
 }
 
 // The worker sends each message and waits for the window's thread, so lines arrive in order

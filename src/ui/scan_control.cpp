@@ -59,6 +59,9 @@ void CScanDlg::OnStart() {
     g_bStopScan = 0;
     InstallScanHost(this);
     m_hScanThread = CreateThread(nullptr, 0, ScanThreadProc, nullptr, 0, nullptr);
+    if (m_hScanThread != nullptr) {
+        PaintLogPeriodically();
+    }
 }
 
 void CScanDlg::OnStop() {

@@ -36,6 +36,11 @@ private:
     void SetDefaultSettings();
     void SetUpLogList();
 
+    // The log's painting while a scan runs.
+    void PaintLogPeriodically();
+    void OnTimer(UINT_PTR nIDEvent);
+    void ScrollLogToEnd();
+
     // Scan control.
     bool IsScanRunning();
     void CloseScanThread();

@@ -6,10 +6,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
 #include <vector>
 
 #include "gui/kelvane_app.h"
+#include "gui/remote_window.h"
 #include "gui/scan_log.h"
 #include "gui/screenshot.h"
 #include "gui/site_tree.h"
@@ -18,6 +20,9 @@
 namespace {
 
 using ::testing::ElementsAreArray;
+
+// The window paints its log a few times a second while a scan runs, and once more after it.
+constexpr std::chrono::milliseconds kLogPaintWait{2000};
 
 class SiteScanTest : public ::testing::Test {
 protected:
@@ -78,12 +83,19 @@ protected:
     KelvaneApp m_app;
 };
 
-// Each new line is scrolled into view: after the scan the report's last line is the last row
-// the list shows, though the log is longer than the list is high.
+// Each new line is scrolled into view: once the scan has ended and the window has painted it,
+// the report's last line is the last row the list shows, though the log is longer than the list
+// is high.
 void ExpectLastLineIsTheLastVisibleRow(HWND list, std::size_t lines) {
-    const auto top = static_cast<std::size_t>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
     const auto rows = static_cast<std::size_t>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
     ASSERT_LT(rows, lines) << "the log must be longer than the list is high";
+    std::size_t top = 0;
+    WaitUntil(
+        [&] {
+            top = static_cast<std::size_t>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+            return top + rows == lines;
+        },
+        kLogPaintWait);
     EXPECT_EQ(top + rows, lines);
 }
 
