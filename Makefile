@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 WINDOWS_TEST_PRESET = $(shell tools/wine-run.sh --can-run-win32 && echo win32 || echo win64)
 SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h')
 
-.PHONY: bootstrap build build-windows-tests format format-check test run bench
+.PHONY: bootstrap build build-windows-tests format format-check test run bench bench-window
 
 bootstrap:
 	@tools/bootstrap.sh
@@ -55,3 +55,6 @@ run: bootstrap
 # By hand only, never in CI: times kelvane-scan against the floor, grep and rg.
 bench: bootstrap
 	@bench/run.sh
+
+bench-window: bootstrap
+	@bench/window.sh

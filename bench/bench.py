@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """Times kelvane-scan side by side with the system-call floor, grep and
 ripgrep on generated web trees, over several rounds in one run, and prints
-medians, rates, peak memory and every ratio to the floor and to grep.
+medians, rates, peak memory and every ratio to the floors, grep and rg.
+With --cold the page cache is dropped before every run; with --callgrind
+it counts kelvane-scan's user-space instructions per matching byte instead.
 
     bench.py --scanner PATH --floor PATH --peak PATH [--dir DIR] [--rounds N] [--sizes N,N]
+             [--cold | --callgrind]
 """
 import argparse
 import json
@@ -58,15 +61,26 @@ def run(peak, command):
     return float(seconds), int(kilobytes) / 1024
 
 
-def contenders(args, root):
+def drop_caches():
+    subprocess.run(["sync"], check=True)
+    with open("/proc/sys/vm/drop_caches", "w") as caches:
+        caches.write("3\n")
+
+
+def scans(args, root):
     scanner = [args.scanner, "--file-types", " ".join(MASKS)]
+    return [
+        ("kelvane-scan", scanner + ["--keep-on-error", root], restore_infected),
+        ("kelvane-scan --dry-run", scanner + ["--dry-run", root], None),
+    ]
+
+
+def contenders(args, root):
     tools = [
         ("floor (system calls)", [args.floor, root], None),
-        ("kelvane-scan", scanner + ["--keep-on-error", root], restore_infected),
-    ]
-    if "--dry-run" in subprocess.run([args.scanner, "--help"], capture_output=True,
-                                     text=True).stdout:
-        tools.append(("kelvane-scan --dry-run", scanner + ["--dry-run", root], None))
+        # The floor of a cleaning that rewrites each infected file durably.
+        ("floor + safe rewrites", [args.floor, "--rewrite", root], None),
+    ] + scans(args, root)
     includes = ["--include=" + mask for mask in MASKS]
     tools.append(("grep -rlF", ["grep", "-rlF"] + includes + ["-e", SIGNATURE, root], None))
     if shutil.which("rg"):
@@ -80,28 +94,49 @@ def measure(args, root):
     tools = contenders(args, root)
     times = {name: [] for name, _, _ in tools}
     memory = {name: 0.0 for name, _, _ in tools}
-    for round_ in range(args.rounds + 1):  # the first round only warms the cache
+    warmup = 0 if args.cold else 1  # a first round that only fills the cache
+    for round_ in range(warmup + args.rounds):
         for name, command, before in tools:
             if before:
                 before(root)
+            if args.cold:
+                drop_caches()
             elapsed, rss = run(args.peak, command)
-            if round_ > 0:
+            if round_ >= warmup:
                 times[name].append(elapsed)
                 memory[name] = max(memory[name], rss)
     return [(name, statistics.median(times[name]), memory[name]) for name, _, _ in tools]
 
 
-def report(files, counts, results):
-    floor = results[0][1]
-    grep = next(seconds for name, seconds, _ in results if name == "grep -rlF")
-    print("\n%d files, %d matching (%.0f MB), %d infected; warm cache, medians" % (
-        files, counts["matching"], counts["matching_bytes"] / 1e6, counts["infected"]))
-    print("%-24s %9s %11s %9s %9s %9s %9s" % (
-        "", "seconds", "files/s", "MB/s", "peak MB", "/floor", "/grep"))
+def report(files, counts, results, cache):
+    medians = {name: seconds for name, seconds, _ in results}
+    bases = [("/floor", "floor (system calls)"), ("/floor+rw", "floor + safe rewrites"),
+             ("/grep", "grep -rlF"), ("/rg", "rg -lF -j1")]
+    bases = [(label, medians[name]) for label, name in bases if name in medians]
+    print("\n%d files, %d matching (%.0f MB), %d infected; %s cache, medians" % (
+        files, counts["matching"], counts["matching_bytes"] / 1e6, counts["infected"], cache))
+    print("%-24s %8s %9s %7s %8s" % ("", "seconds", "files/s", "MB/s", "peak MB") +
+          "".join(" %9s" % label for label, _ in bases))
     for name, seconds, rss in results:
-        print("%-24s %9.3f %11.0f %9.1f %9.1f %9.2f %9.2f" % (
+        print("%-24s %8.3f %9.0f %7.1f %8.1f" % (
             name, seconds, counts["matching"] / seconds, counts["matching_bytes"] / 1e6 / seconds,
-            rss, seconds / floor, seconds / grep))
+            rss) + "".join(" %9.2f" % (seconds / base) for _, base in bases))
+
+
+def callgrind(args, root, counts):
+    """User-space instructions of each scan, all libraries included, per matching byte."""
+    print("\n%d matching bytes; callgrind, instructions" % counts["matching_bytes"])
+    for name, command, before in scans(args, root):
+        if before:
+            before(root)
+        out = os.path.join(args.dir, "callgrind.out")
+        subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=" + out] + command,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        with open(out) as profile:
+            total = next(int(line.split()[1]) for line in profile
+                         if line.startswith(("summary:", "totals:")))
+        print("%-24s %14d %8.3f per matching byte" % (name, total,
+                                                     total / counts["matching_bytes"]))
 
 
 def main():
@@ -112,11 +147,17 @@ def main():
     parser.add_argument("--dir", default="/var/tmp/kelvane-bench")
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--sizes", default="10000,100000")
+    modes = parser.add_mutually_exclusive_group()
+    modes.add_argument("--cold", action="store_true")
+    modes.add_argument("--callgrind", action="store_true")
     args = parser.parse_args()
     os.makedirs(args.dir, exist_ok=True)
     for files in [int(size) for size in args.sizes.split(",")]:
         root, counts = ensure_tree(args.dir, files)
-        report(files, counts, measure(args, root))
+        if args.callgrind:
+            callgrind(args, root, counts)
+        else:
+            report(files, counts, measure(args, root), "cold" if args.cold else "warm")
 
 
 if __name__ == "__main__":

@@ -1,5 +1,7 @@
 #include "gui/kelvane_app.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <sstream>
 #include <stdexcept>
@@ -188,6 +190,15 @@ LogLines KelvaneApp::Log() const {
         ListViewTexts(m_process.hProcess, Control(kLogList), static_cast<int>(m_log.size()));
     m_log.insert(m_log.end(), added.begin(), added.end());
     return m_log;
+}
+
+int KelvaneApp::LogLineCount() const {
+    return static_cast<int>(SendTo(Control(kLogList), LVM_GETITEMCOUNT));
+}
+
+std::string KelvaneApp::LogLine(int index) const {
+    const LogLines from = ListViewTexts(m_process.hProcess, Control(kLogList), index);
+    return from.empty() ? std::string() : from.front();
 }
 
 LogLines KelvaneApp::WaitForLog(const std::function<bool(const LogLines&)>& done) const {

@@ -57,6 +57,9 @@ public:
     void PressKey(int id, WPARAM virtualKey) const;
 
     LogLines Log() const;
+    // One line, read alone: for a caller that must not load the window with reading.
+    int LogLineCount() const;
+    std::string LogLine(int index) const;
     // Reads the log as it grows until done holds for it; returns the log as then, or as at the
     // timeout.
     LogLines WaitForLog(const std::function<bool(const LogLines&)>& done) const;
