@@ -101,6 +101,8 @@ def measure(args, root):
                 before(root)
             if args.cold:
                 drop_caches()
+            else:
+                os.sync()  # no writeback of an earlier run's changes during this one
             elapsed, rss = run(args.peak, command)
             if round_ >= warmup:
                 times[name].append(elapsed)

@@ -14,11 +14,11 @@ namespace {
 
 // Only a regular file is read: opening a FIFO or a device could block the
 // scan for ever or read without end. Non-blocking, so that the open itself
-// cannot hang; the flag is dropped once the file is known to be regular.
+// cannot hang; the flag stays, since it has no effect on a regular file.
 int OpenRegularFile(const std::string& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     struct stat info {};
-    if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || fcntl(fd, F_SETFL, 0) != 0) {
+    if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         if (fd >= 0) {
             close(fd);
         }
