@@ -36,6 +36,10 @@ bool CListCtrl::Scroll(SIZE size) {
                         static_cast<LPARAM>(size.cy)) != 0;
 }
 
+int CListCtrl::GetItemCount() const {
+    return static_cast<int>(SendMessageA(m_hWnd, LVM_GETITEMCOUNT, 0, 0));
+}
+
 void CListCtrl::SetRedraw(bool redraw) {
     SendMessageA(m_hWnd, WM_SETREDRAW, redraw ? TRUE : FALSE, 0);
 }

@@ -15,6 +15,7 @@ public:
     int InsertItem(int nItem, const char* lpszItem);
     bool GetItemRect(int nItem, RECT* lpRect, UINT nCode) const;
     bool Scroll(SIZE size);
+    int GetItemCount() const;
 
     // With redraw off the control takes every change but paints none of them.
     void SetRedraw(bool redraw);

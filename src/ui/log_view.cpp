@@ -51,14 +51,16 @@ void CScanDlg::OnTimer(UINT_PTR nIDEvent) {
 }
 
 // A list that does not redraw may not take its new scroll range either (Wine's does not), and
-// then the worker's scrolls stop short of the end; so the end is scrolled to again here.
+// then the worker's scrolls stop short of the end; so the end is scrolled to again here. The
+// list's own count is read, since the worker may be changing its count of lines right now.
 void CScanDlg::ScrollLogToEnd() {
-    if (m_nLogLines == 0) {
+    const int lines = m_listLog.GetItemCount();
+    if (lines == 0) {
         return;
     }
     RECT item{};
-    m_listLog.GetItemRect(m_nLogLines - 1, &item, LVIR_BOUNDS);
-    m_listLog.Scroll(SIZE{0, ScrollToEndAmount(item, m_nLogLines)});
+    m_listLog.GetItemRect(lines - 1, &item, LVIR_BOUNDS);
+    m_listLog.Scroll(SIZE{0, ScrollToEndAmount(item, lines)});
 }
 
 // The worker sends each message and waits for the window's thread, so lines arrive in order
