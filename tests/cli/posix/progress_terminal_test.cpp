@@ -122,9 +122,21 @@ std::size_t WidestLineOf(const std::string& bytes) {
     return screen.WidestLine();
 }
 
+bool PseudoTerminalsAvailable() {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0) {
+        return false;
+    }
+    close(master);
+    return true;
+}
+
 class ProgressTerminalTest : public ::testing::Test {
 protected:
-    ProgressTerminalTest() {
+    void SetUp() override {
+        if (!PseudoTerminalsAvailable()) {
+            GTEST_SKIP() << "this machine gives no pseudo-terminal";
+        }
         MakeInfectedSite(m_site);
         // The dry run's log is the log the scan will print.
         m_expectedLog = Scan({"--dry-run", m_site.Root().string()}).m_stdout;
