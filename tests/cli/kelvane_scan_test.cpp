@@ -12,6 +12,7 @@
 #include <windows.h>
 #endif
 
+#include "cli/scan_site.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 
@@ -24,31 +25,9 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
 
-const char kBlock[] = "<script language=VBScript>\nRem I am sorry! happy time\n</script>\n";
 const char kOk[] = "       ==>>Infected. Remove OK!!!";
 const char kDone[] = "==================== It is all !!! ===================";
 const char kBreak[] = "==================== Break by user.===================";
-
-ProcessResult Scan(const std::vector<std::string>& args) {
-    return RunProgram("kelvane-scan", args);
-}
-
-// The log, one entry per line; a Windows console program ends lines with CR LF.
-std::vector<std::string> Lines(const std::string& output) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = output.find('\n', start)) != std::string::npos; start = end + 1) {
-        std::string line = output.substr(start, end - start);
-#ifdef _WIN32
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-#endif
-        lines.push_back(line);
-    }
-    EXPECT_EQ(start, output.size()) << "the last line has no line break";
-    return lines;
-}
 
 std::string Banner(const std::string& root) {
     return "==================== Drive " + root + " ===================";
@@ -81,7 +60,7 @@ TEST_F(KelvaneScanTest, CleanTreeIsCheckedAndExitsWithZero) {
     const ProcessResult result = Scan({Root()});
     EXPECT_EQ(result.m_exitCode, 0);
     EXPECT_THAT(result.m_stderr, IsEmpty());
-    EXPECT_THAT(Lines(result.m_stdout),
+    EXPECT_THAT(OutputLines(result.m_stdout),
                 ElementsAreArray(Log({{Banner(Root()), page, kDone}, Report(1, 0, 0)})));
     EXPECT_EQ(ReadBytes(sheet), kBlock) << "a file no mask matches is never touched";
 }
@@ -97,7 +76,7 @@ TEST_F(KelvaneScanTest, InfectedFilesAreCleanedPathByPathAndExitWithOne) {
     const ProcessResult result = Scan({crlf, (m_dir.Root() / "scripts").string()});
     EXPECT_EQ(result.m_exitCode, 1);
     EXPECT_THAT(
-        Lines(result.m_stdout),
+        OutputLines(result.m_stdout),
         ElementsAreArray(Log({{Banner(crlf), crlf, kOk},
                               {Banner((m_dir.Root() / "scripts").string()), twice, kOk, kOk, kDone},
                               Report(2, 2, 0)})));
@@ -122,7 +101,7 @@ TEST_F(KelvaneScanTest, QuietPrintsOnlyTheReportAndStillCleans) {
     const ProcessResult result = Scan({"--quiet", "--keep-on-error", page, broken});
     EXPECT_EQ(result.m_exitCode, 2);
     EXPECT_THAT(
-        Lines(result.m_stdout),
+        OutputLines(result.m_stdout),
         ElementsAreArray(Log({Report(2, 1, 1), {"List of files causes problems:", broken}})));
     EXPECT_EQ(ReadBytes(page), "");
 }
@@ -136,7 +115,7 @@ TEST_F(KelvaneScanTest, ExcludedFoldersAndFilesAreLeftAsTheyAre) {
         Scan({"--exclude", "**" + std::string(1, fs::path::preferred_separator) + "cache",
               "--exclude", "**old.htm", Root()});
     EXPECT_EQ(result.m_exitCode, 1);
-    EXPECT_THAT(Lines(result.m_stdout),
+    EXPECT_THAT(OutputLines(result.m_stdout),
                 ElementsAreArray(Log({{Banner(Root()), page, kOk, kDone}, Report(1, 1, 0)})));
     EXPECT_EQ(ReadBytes(cached), kBlock);
     EXPECT_EQ(ReadBytes(old), kBlock);
@@ -163,14 +142,14 @@ protected:
 TEST_F(UndelimitedBlockScanTest, FileIsDeletedByDefaultAndTheStatusIsTwo) {
     const ProcessResult result = Scan({m_path});
     EXPECT_EQ(result.m_exitCode, 2);
-    EXPECT_THAT(Lines(result.m_stdout), ElementsAreArray(ExpectedLog()));
+    EXPECT_THAT(OutputLines(result.m_stdout), ElementsAreArray(ExpectedLog()));
     EXPECT_FALSE(fs::exists(m_path));
 }
 
 TEST_F(UndelimitedBlockScanTest, KeepOnErrorLeavesTheFileWhole) {
     const ProcessResult result = Scan({"--keep-on-error", m_path});
     EXPECT_EQ(result.m_exitCode, 2);
-    EXPECT_THAT(Lines(result.m_stdout), ElementsAreArray(ExpectedLog()));
+    EXPECT_THAT(OutputLines(result.m_stdout), ElementsAreArray(ExpectedLog()));
     EXPECT_EQ(ReadBytes(m_path), "Rem I am sorry! happy time\n");
 }
 
@@ -180,7 +159,7 @@ TEST_F(KelvaneScanTest, MissingPathGetsItsBannerAndAMessageAndTheOthersAreScanne
     const ProcessResult result = Scan({missing, page});
     EXPECT_EQ(result.m_exitCode, 2);
     EXPECT_THAT(
-        Lines(result.m_stdout),
+        OutputLines(result.m_stdout),
         ElementsAreArray(Log({{Banner(missing), Banner(page), page, kDone}, Report(1, 0, 0)})));
     EXPECT_THAT(result.m_stderr, HasSubstr(missing + ": cannot find or read it"));
 }
@@ -192,9 +171,9 @@ TEST_F(KelvaneScanTest, RelativePathIsShownAbsoluteWithoutATrailingSeparator) {
     const ProcessResult result =
         Scan({std::string(".") + static_cast<char>(fs::path::preferred_separator)});
     fs::current_path(before);
-    ASSERT_THAT(Lines(result.m_stdout), ::testing::SizeIs(::testing::Ge(2u)));
-    EXPECT_EQ(Lines(result.m_stdout)[0], Banner(Root()));
-    EXPECT_EQ(Lines(result.m_stdout)[1], page);
+    ASSERT_THAT(OutputLines(result.m_stdout), ::testing::SizeIs(::testing::Ge(2u)));
+    EXPECT_EQ(OutputLines(result.m_stdout)[0], Banner(Root()));
+    EXPECT_EQ(OutputLines(result.m_stdout)[1], page);
 }
 
 // Every mistake on the command line: status 2, a hint on standard error,
@@ -259,7 +238,7 @@ TEST_F(KelvaneScanTest, InterruptEndsTheScanWithTheBreakBannerAndNoHalfWrittenFi
     }
     scan.Interrupt();
     const ProcessResult result = scan.Wait();
-    const std::vector<std::string> lines = Lines(result.m_stdout);
+    const std::vector<std::string> lines = OutputLines(result.m_stdout);
     ASSERT_GE(lines.size(), 5u);
     EXPECT_EQ(lines[lines.size() - 5], kBreak);
     int entries = 0;
@@ -307,7 +286,7 @@ TEST(KelvaneScanMemory, DoesNotGrowWithTheNumberOfFiles) {
     const ProcessResult few = Scan({small.Root().string()});
     const ProcessResult many = Scan({large.Root().string()});
     ASSERT_EQ(many.m_exitCode, 1);
-    EXPECT_THAT(Lines(many.m_stdout), ::testing::Contains("Total checked files: 4000"));
+    EXPECT_THAT(OutputLines(many.m_stdout), ::testing::Contains("Total checked files: 4000"));
     EXPECT_LT(many.m_peakMemoryKb - few.m_peakMemoryKb, 1024)
         << "peak memory " << few.m_peakMemoryKb << " KB for 100 files, " << many.m_peakMemoryKb
         << " KB for 4000";
@@ -326,7 +305,7 @@ TEST(KelvaneScanAllDrives, WalksEveryDriveOfTheSandbox) {
     const std::string page = "C:\\all-drives\\page.htm";
     std::ofstream(page, std::ios::binary) << "<p>\n" << kBlock;
     const ProcessResult result = Scan({"--all-drives"});
-    const std::vector<std::string> lines = Lines(result.m_stdout);
+    const std::vector<std::string> lines = OutputLines(result.m_stdout);
     fs::remove_all("C:\\all-drives");
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.front(), Banner("C:\\"));

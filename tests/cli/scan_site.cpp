@@ -1,5 +1,7 @@
 #include "scan_site.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 
 #include "tree_snapshot.h"
@@ -7,8 +9,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-const char kBlock[] = "<script language=VBScript>\nRem I am sorry! happy time\n</script>\n";
 
 std::string Sub(const std::string& folder, const std::string& name) {
     return (fs::path(folder) / name).string();
@@ -56,10 +56,13 @@ std::vector<std::string> OutputLines(const std::string& output) {
     std::size_t start = 0;
     for (std::size_t end; (end = output.find('\n', start)) != std::string::npos; start = end + 1) {
         std::string line = output.substr(start, end - start);
+#ifdef _WIN32
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
+#endif
         lines.push_back(line);
     }
+    EXPECT_EQ(start, output.size()) << "the last line has no line break";
     return lines;
 }

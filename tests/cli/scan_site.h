@@ -6,6 +6,10 @@
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 
+// The virus block as a scan with the default settings finds it.
+inline constexpr char kBlock[] =
+    "<script language=VBScript>\nRem I am sorry! happy time\n</script>\n";
+
 // A small site with every case a treatment meets: CR LF and LF files, two
 // blocks in one file, a read-only file, a hidden one, a block without its
 // first line (deleted by default), clean files and a file no mask matches;
@@ -18,5 +22,6 @@ std::string DeletedFile(const TempDir& dir);
 
 ProcessResult Scan(const std::vector<std::string>& args);
 
-// The lines of a program's output, without a Windows console's CR.
+// The lines of a program's output, without a Windows console's CR; the
+// last line must end with a line break.
 std::vector<std::string> OutputLines(const std::string& output);

@@ -19,6 +19,7 @@
 #include <fstream>
 #include <thread>
 
+#include "cli/scan_site.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 
@@ -27,7 +28,6 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-const char kBlock[] = "<script language=VBScript>\nRem I am sorry! happy time\n</script>\n";
 const char kOk[] = "       ==>>Infected. Remove OK!!!";
 
 // Runs kelvane-scan to its end; one that has not ended after a minute is

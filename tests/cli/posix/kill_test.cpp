@@ -16,6 +16,7 @@
 #include <regex>
 #include <thread>
 
+#include "cli/scan_site.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 
@@ -24,7 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-const char kBlock[] = "<script language=VBScript>\nRem I am sorry! happy time\n</script>\n";
 constexpr int kFiles = 4;
 constexpr std::size_t kHalfSize = 5 << 19;  // 5 MB a file, 20 MB in all
 constexpr auto kKillingTime = std::chrono::seconds(15);
