@@ -2,9 +2,13 @@
 // needs: directory (a link to a directory counts as one, as on Windows),
 // reparse point for a symbolic link, hidden for a name beginning with ".".
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "fileio/fault_injection.h"
+#include "fileio/full_path.h"
+#include "platform/posix/listed_folder.h"
 #include "platform/posix/os_error_posix.h"
 #include "scan/file_find.h"
 
@@ -22,27 +26,38 @@ struct EntryKind {
 };
 
 // The file system's own answer where readdir gave none or named a link.
-EntryKind KindFromStat(const std::string& path) {
+EntryKind KindFromStat(int folder, const char* name) {
     struct stat own {};
     struct stat target {};
     EntryKind kind;
-    if (lstat(path.c_str(), &own) == 0) {
+    if (fstatat(folder, name, &own, AT_SYMLINK_NOFOLLOW) == 0) {
         kind.m_link = S_ISLNK(own.st_mode);
-        kind.m_directory = kind.m_link ? stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode)
-                                       : S_ISDIR(own.st_mode);
+        kind.m_directory = kind.m_link
+                               ? fstatat(folder, name, &target, 0) == 0 && S_ISDIR(target.st_mode)
+                               : S_ISDIR(own.st_mode);
     }
     return kind;
 }
 
-uint32_t AttributesOf(const dirent& entry, const std::string& folder) {
+uint32_t AttributesOf(const dirent& entry, int folder) {
     const bool needsStat = entry.d_type == DT_UNKNOWN || entry.d_type == DT_LNK;
-    const EntryKind kind = needsStat ? KindFromStat(folder + "/" + entry.d_name)
-                                     : EntryKind{entry.d_type == DT_DIR, false};
+    const EntryKind kind =
+        needsStat ? KindFromStat(folder, entry.d_name) : EntryKind{entry.d_type == DT_DIR, false};
     uint32_t attributes = 0;
     attributes |= kind.m_directory ? kFindDirectory : 0;
     attributes |= kind.m_link ? kFindReparsePoint : 0;
     attributes |= entry.d_name[0] == '.' ? 0x02 : 0;
     return attributes;
+}
+
+DIR* OpenDirectory(const std::string& path) {
+    const RelativePath at = RelativeToListedFolder(path);
+    const int fd = openat(at.m_folder, at.m_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (dir == nullptr && fd >= 0) {
+        close(fd);
+    }
+    return dir;
 }
 
 }  // namespace
@@ -52,7 +67,7 @@ bool CFileFind::OpenListing(const std::string& pattern) {
     if (m_folder.empty()) {
         m_folder = "/";
     }
-    DIR* dir = InjectedFailure(FileCall::ListDirectory) ? nullptr : opendir(m_folder.c_str());
+    DIR* dir = InjectedFailure(FileCall::ListDirectory) ? nullptr : OpenDirectory(m_folder);
     if (dir == nullptr) {
         return false;
     }
@@ -61,6 +76,7 @@ bool CFileFind::OpenListing(const std::string& pattern) {
         closedir(dir);
         return false;
     }
+    EnterListedFolder(FullPathOf(m_folder), dirfd(dir));
     return true;
 }
 
@@ -69,17 +85,19 @@ bool CFileFind::FetchAhead() {
     if (entry == nullptr) {
         return false;
     }
-    m_ahead = Entry{entry->d_name, AttributesOf(*entry, m_folder)};
+    m_ahead = Entry{entry->d_name, AttributesOf(*entry, dirfd(Dir(m_handle)))};
     return true;
 }
 
 void CFileFind::CloseListing() {
+    LeaveListedFolder(dirfd(Dir(m_handle)));
     closedir(Dir(m_handle));
 }
 
 bool GetDirectoryId(const std::string& path, DirectoryId& id) {
+    const RelativePath at = RelativeToListedFolder(path);
     struct stat info {};
-    if (stat(path.c_str(), &info) != 0) {
+    if (fstatat(at.m_folder, at.m_name, &info, 0) != 0) {
         return false;
     }
     id = DirectoryId{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};

@@ -15,6 +15,7 @@
 
 #include "fileio/file_status.h"
 #include "fileio/full_path.h"
+#include "platform/posix/listed_folder.h"
 #include "platform/posix/os_error_posix.h"
 
 namespace {
@@ -45,15 +46,19 @@ mode_t ModeFor(const FileStatus& status) {
 }
 
 mode_t CurrentMode(const std::string& path) {
+    const RelativePath at = RelativeToListedFolder(path);
     struct stat info {};
-    if (InjectedFailure(FileCall::GetAttributes) || stat(path.c_str(), &info) != 0) {
+    if (InjectedFailure(FileCall::GetAttributes) ||
+        fstatat(at.m_folder, at.m_name, &info, 0) != 0) {
         throw FileErrorFromOs(errno);
     }
     return info.st_mode & 07777;
 }
 
 void ChangeMode(const std::string& path, mode_t mode) {
-    if (InjectedFailure(FileCall::SetAttributes) || chmod(path.c_str(), mode) != 0) {
+    const RelativePath at = RelativeToListedFolder(path);
+    if (InjectedFailure(FileCall::SetAttributes) ||
+        fchmodat(at.m_folder, at.m_name, mode, 0) != 0) {
         throw FileErrorFromOs(errno);
     }
 }
@@ -68,7 +73,8 @@ void SetTimes(const std::string& path, const FileStatus& status) {
         status.m_lastAccessTime != 0 ? WholeSeconds(status.m_lastAccessTime) : omit,
         WholeSeconds(status.m_lastWriteTime),
     };
-    if (InjectedFailure(FileCall::SetTimes) || utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) {
+    const RelativePath at = RelativeToListedFolder(path);
+    if (InjectedFailure(FileCall::SetTimes) || utimensat(at.m_folder, at.m_name, times, 0) != 0) {
         throw FileErrorFromOs(errno);
     }
 }
@@ -85,9 +91,10 @@ std::string FullPathOf(const std::string& path) {
 
 bool GetFileStatus(const std::string& path, FileStatus& status) {
     status.m_fullPath = FullPathOf(path);
+    const RelativePath at = RelativeToListedFolder(path);
     struct statx info {};
     if (status.m_fullPath.empty() || InjectedFailure(FileCall::GetStatus) ||
-        statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
+        statx(at.m_folder, at.m_name, 0, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
         return false;
     }
     status.m_attributes = AttributesOf(info.stx_mode, status.m_fullPath);
@@ -116,7 +123,8 @@ void SetFileStatus(const std::string& path, const FileStatus& status) {
 }
 
 void RemoveFile(const std::string& path) {
-    if (InjectedFailure(FileCall::Delete) || unlink(path.c_str()) != 0) {
+    const RelativePath at = RelativeToListedFolder(path);
+    if (InjectedFailure(FileCall::Delete) || unlinkat(at.m_folder, at.m_name, 0) != 0) {
         throw FileErrorFromOs(errno);
     }
 }

@@ -5,9 +5,11 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 
 #include "fileio/os_file.h"
+#include "platform/posix/listed_folder.h"
 #include "platform/posix/os_error_posix.h"
 
 namespace {
@@ -16,7 +18,8 @@ namespace {
 // scan for ever or read without end. Non-blocking, so that the open itself
 // cannot hang; the flag stays, since it has no effect on a regular file.
 int OpenRegularFile(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const RelativePath at = RelativeToListedFolder(path);
+    const int fd = openat(at.m_folder, at.m_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     struct stat info {};
     if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         if (fd >= 0) {
@@ -31,11 +34,19 @@ int Fd(std::intptr_t handle) {
     return static_cast<int>(handle);
 }
 
-// The file a path names once its symbolic links are followed, so that a
-// rewrite replaces the target and leaves the link a link.
-std::string ResolveLinks(const std::string& path) {
+// The file a rewrite replaces, with its status: the path itself, named as
+// the reads named it, or where its symbolic links lead, so that a link
+// stays a link.
+std::string ReplacedFileOf(const std::string& path, struct stat& status) {
+    const RelativePath at = RelativeToListedFolder(path);
+    if (fstatat(at.m_folder, at.m_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        throw FileErrorFromOs(errno, path);
+    }
+    if (!S_ISLNK(status.st_mode)) {
+        return path;
+    }
     char resolved[PATH_MAX];
-    if (realpath(path.c_str(), resolved) == nullptr) {
+    if (realpath(path.c_str(), resolved) == nullptr || stat(resolved, &status) != 0) {
         throw FileErrorFromOs(errno, path);
     }
     return resolved;
@@ -68,6 +79,11 @@ void WriteAll(int fd, const char* data, std::size_t size, const std::string& nam
 void SyncFolderOf(const std::string& path) {
     // Makes the rename itself durable; a folder that cannot be synced still
     // holds a complete file, so a failure here is not reported.
+    const RelativePath at = RelativeToListedFolder(path);
+    if (at.m_folder != AT_FDCWD) {
+        fsync(at.m_folder);
+        return;
+    }
     const std::string folder = path.substr(0, path.find_last_of('/') + 1);
     const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -119,16 +135,20 @@ void ReadOnlyFile::Close() {
 }
 
 // The new file gets the original's owner, group and mode before it takes its
-// place, so the replacement changes nothing but the content.
-FileReplacement::FileReplacement(const std::string& path) : m_target(ResolveLinks(path)) {
+// place, so the replacement changes nothing but the content. Inside a
+// folder being walked, every call names the file relative to the folder's
+// listing, as the status and the reads did: should the folder be renamed
+// and another put in its place meanwhile, the content read from one file is
+// never written over another.
+FileReplacement::FileReplacement(const std::string& path) {
     struct stat original {};
-    if (stat(m_target.c_str(), &original) != 0) {
-        throw FileErrorFromOs(errno, m_target);
-    }
+    m_target = ReplacedFileOf(path, original);
     m_temporary = TemporaryNameFor(m_target);
+    const RelativePath temporary = RelativeToListedFolder(m_temporary);
     const int fd = InjectedFailure(FileCall::CreateTemporary)
                        ? -1
-                       : open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+                       : openat(temporary.m_folder, temporary.m_name,
+                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
         throw FileErrorFromOs(errno, m_target);
     }
@@ -157,7 +177,10 @@ void FileReplacement::Commit() {
     if (close(fd) != 0) {
         Abandon();
     }
-    if (InjectedFailure(FileCall::Replace) || rename(m_temporary.c_str(), m_target.c_str()) != 0) {
+    const RelativePath from = RelativeToListedFolder(m_temporary);
+    const RelativePath to = RelativeToListedFolder(m_target);
+    if (InjectedFailure(FileCall::Replace) ||
+        renameat(from.m_folder, from.m_name, to.m_folder, to.m_name) != 0) {
         Abandon();
     }
     m_temporary.clear();
@@ -176,7 +199,8 @@ void FileReplacement::Discard() noexcept {
         m_handle = -1;
     }
     if (!m_temporary.empty()) {
-        unlink(m_temporary.c_str());
+        const RelativePath temporary = RelativeToListedFolder(m_temporary);
+        unlinkat(temporary.m_folder, temporary.m_name, 0);
         m_temporary.clear();
     }
 }

@@ -19,6 +19,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::AnyOf;
 using ::testing::ElementsAre;
 
 const char kInfected[] = "<script language>\nRem I am sorry! happy time\n</script>\nok\n";
@@ -109,6 +110,26 @@ TEST_F(RaceTest, FileReplacedByADirectoryIsAProblemAndTheDirectoryIsUntouched) {
     EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
     EXPECT_EQ(ReadBytes(m_dir.Path("racer.htm/inner.htm")), kInfected)
         << "the walk took it for a file and does not enter it";
+}
+
+// A folder renamed while one of its files is treated, and another folder
+// with a file of the same name put in its place: the file read is the file
+// written, so each file ends as it was or as its own content cleaned, and
+// neither ever gets the other's content.
+TEST(FolderRaceTest, FolderSwappedDuringATreatmentNeverMixesTwoFiles) {
+    const std::string block = "<script language>\nRem I am sorry! happy time\n</script>\n";
+    TempDir dir;
+    fs::create_directory(dir.Root() / "sub");
+    dir.Write("sub/racer.htm", block + "walked\n");
+    RacingHost host(dir.Path("sub/racer.htm"), [&dir, &block] {
+        fs::rename(dir.Path("sub"), dir.Path("moved"));
+        fs::create_directory(dir.Root() / "sub");
+        dir.Write("sub/racer.htm", block + "put in place\n");
+    });
+    ScanRoots({dir.Root().string()});
+    EXPECT_THAT(ReadBytes(dir.Path("moved/racer.htm")), AnyOf(block + "walked\n", "walked\n"));
+    EXPECT_THAT(ReadBytes(dir.Path("sub/racer.htm")),
+                AnyOf(block + "put in place\n", "put in place\n"));
 }
 
 }  // namespace
