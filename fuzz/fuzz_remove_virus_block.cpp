@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fuzz_support.h"
@@ -20,7 +21,7 @@ const char kFailLine[] = "       ==>>Infected. Treat error: The first line of vi
 // then the lines.
 constexpr std::size_t kFirstLineRecord = 4;
 
-bool EndsWith(const std::string& text, const std::string& end) {
+bool EndsWith(std::string_view text, std::string_view end) {
     return text.size() >= end.size() &&
            text.compare(text.size() - end.size(), end.size(), end) == 0;
 }

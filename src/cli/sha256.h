@@ -4,13 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // SHA-256 (FIPS 180-4), fed in pieces of any size.
 class Sha256 {
 public:
     Sha256();
     void Update(const char* data, std::size_t size);
-    void Update(const std::string& bytes) { Update(bytes.data(), bytes.size()); }
+    void Update(std::string_view bytes) { Update(bytes.data(), bytes.size()); }
     // The digest as 64 lower-case hex digits; the object is spent after it.
     std::string HexDigest();
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -32,22 +33,20 @@ void LineSplitter::Feed(const char* data, std::size_t size, LineList& lines) {
     const char* const end = data + size;
     if (m_afterCr && pos < end) {
         m_afterCr = false;
-        EndLine(lines);
+        EndLine({}, lines);
         pos += *pos == '\n' ? 1 : 0;
     }
     ByteFinder lf('\n', end);
     ByteFinder cr('\r', end);
     while (pos < end) {
         const char* const brk = std::min(lf.NextFrom(pos), cr.NextFrom(pos));
-        m_line.append(pos, brk);
-        if (brk == end) {
+        if (brk == end || (*brk == '\r' && brk + 1 == end)) {
+            // The line goes on in the next piece, or a CR there decides.
+            m_line.append(pos, brk);
+            m_afterCr = brk != end;
             return;
         }
-        if (*brk == '\r' && brk + 1 == end) {
-            m_afterCr = true;
-            return;
-        }
-        EndLine(lines);
+        EndLine(std::string_view(pos, static_cast<std::size_t>(brk - pos)), lines);
         pos = brk + (*brk == '\r' && brk[1] == '\n' ? 2 : 1);
     }
 }
@@ -55,11 +54,17 @@ void LineSplitter::Feed(const char* data, std::size_t size, LineList& lines) {
 void LineSplitter::Finish(LineList& lines) {
     m_afterCr = false;
     if (!m_line.empty()) {
-        EndLine(lines);
+        EndLine({}, lines);
     }
 }
 
-void LineSplitter::EndLine(LineList& lines) {
-    lines.push_back(std::move(m_line));
+// A line that lies whole in one piece is stored straight from it.
+void LineSplitter::EndLine(std::string_view tail, LineList& lines) {
+    if (m_line.empty()) {
+        lines.push_back(tail);
+        return;
+    }
+    m_line.append(tail);
+    lines.TakeOver(std::move(m_line));
     m_line.clear();
 }

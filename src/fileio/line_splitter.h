@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 #include "core/line_list.h"
 
@@ -15,8 +17,8 @@ public:
     void Finish(LineList& lines);
 
 private:
-    void EndLine(LineList& lines);
+    void EndLine(std::string_view tail, LineList& lines);
 
-    Line m_line;
+    std::string m_line;      // the start of a line that the next piece goes on with
     bool m_afterCr = false;  // a CR ended the last piece; the next byte decides
 };

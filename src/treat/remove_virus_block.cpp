@@ -88,7 +88,7 @@ private:
         if (end == 0 && !m_changedList) {
             return false;
         }
-        line.erase(0, end);
+        line.remove_prefix(end);
         return true;
     }
 

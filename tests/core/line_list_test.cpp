@@ -1,0 +1,95 @@
+#include "core/line_list.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// Lines of every kind of size: empty, short, filling a block, needing one
+// of their own. Many of them, so the bytes span several blocks and the
+// index grows several times while earlier lines are viewed.
+std::vector<std::string> MixedLines() {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 3000; ++i) {
+        const std::size_t size = i % 97 == 0 ? 40000 : static_cast<std::size_t>(i % 300);
+        lines.push_back(std::string(size, static_cast<char>('a' + i % 26)));
+    }
+    return lines;
+}
+
+TEST(LineList, EveryLineKeepsItsBytesWhileTheListGrows) {
+    const std::vector<std::string> expected = MixedLines();
+    LineList lines(expected.begin(), expected.end());
+    ASSERT_EQ(lines.size(), expected.size());
+    EXPECT_TRUE(std::equal(lines.begin(), lines.end(), expected.begin()));
+}
+
+TEST(LineList, RemovedLinesAreSkippedBothWaysAndTheRestStayWhereTheyAre) {
+    LineList lines = {"first", "second", "", "fourth", "last"};
+    LineList::iterator second = std::next(lines.begin());
+    LineList::iterator fourth = std::next(second, 2);
+    EXPECT_EQ(*lines.erase(lines.begin()), "second");
+    EXPECT_EQ(lines.erase(std::prev(lines.end())), lines.end());
+    EXPECT_EQ(*lines.erase(std::next(second)), "fourth") << "an empty line is a line";
+    EXPECT_EQ(*fourth, "fourth");
+    EXPECT_EQ(std::prev(fourth), second);
+    EXPECT_EQ(std::prev(lines.end()), fourth);
+    EXPECT_EQ(lines.begin(), second);
+    EXPECT_THAT(lines, ElementsAre("second", "fourth"));
+    lines.erase(second);
+    lines.erase(fourth);
+    EXPECT_THAT(lines, IsEmpty());
+    EXPECT_EQ(lines.begin(), lines.end());
+    lines.push_back("again");
+    EXPECT_THAT(lines, ElementsAre("again"));
+}
+
+TEST(LineList, LineShortenedToNothingStaysALine) {
+    LineList lines = {"a", "</script>", "b"};
+    std::next(lines.begin())->remove_prefix(9);
+    EXPECT_THAT(lines, ElementsAre("a", "", "b"));
+    EXPECT_NE(lines, (LineList{"a", "b"}));
+}
+
+TEST(LineList, CopyAndMoveLeaveNoLineViewingAnotherListsBytes) {
+    const std::vector<std::string> expected = MixedLines();
+    auto original = std::make_unique<LineList>(expected.begin(), expected.end());
+    const LineList copy = *original;
+    LineList assigned = {"old"};
+    assigned = *original;
+    original.reset();
+    EXPECT_TRUE(std::equal(copy.begin(), copy.end(), expected.begin()));
+    EXPECT_EQ(copy, assigned);
+
+    LineList source = {"one", "two"};
+    LineList moved = std::move(source);
+    source.push_back("added after the move");  // a moved-from list is empty and usable
+    EXPECT_THAT(moved, ElementsAre("one", "two"));
+    EXPECT_THAT(source, ElementsAre("added after the move"));
+    moved = std::move(source);
+    EXPECT_THAT(moved, ElementsAre("added after the move"));
+}
+
+TEST(LineList, LongLineIsTakenOverAndShortLineCopied) {
+    std::string longLine(1 << 20, 'L');
+    const char* const longBytes = longLine.data();
+    std::string shortLine = "short";
+    LineList lines;
+    lines.TakeOver(std::move(longLine));
+    lines.TakeOver(std::move(shortLine));
+    EXPECT_EQ(lines.begin()->data(), longBytes) << "the megabyte was not copied";
+    EXPECT_EQ(lines.begin()->size(), std::size_t{1} << 20);
+    EXPECT_EQ(shortLine, "short") << "the caller's buffer is left for the next line";
+    EXPECT_EQ(*std::next(lines.begin()), "short");
+}
+
+}  // namespace
