@@ -18,12 +18,15 @@ public:
     ~ReadOnlyFile();  // closes a file still open, without raising
 
     bool Open(const std::string& path);
-    std::size_t Read(char* buffer, std::size_t size);  // 0 at the end
+    // 0 at the end. A read that fills less than the buffer reached the end,
+    // so the next one gives 0 without asking the system.
+    std::size_t Read(char* buffer, std::size_t size);
     void Rewind();  // reads from the start again; a failure is a read failure
     void Close();
 
 private:
     std::intptr_t m_handle = -1;
+    bool m_atEnd = false;
 };
 
 // A new version of a file, written to a temporary file in the same folder

@@ -58,6 +58,24 @@ TEST_F(TextFileTest, FileIsReadAsLinesOnlyWhenItHoldsTheText) {
     EXPECT_FALSE(ReadLines(m_dir.Path("missing.htm"), lines, "SIGNAL"));
 }
 
+// The end of a file is known from a read that comes back short; asking the
+// system once more for nothing would be one call more for every file.
+TEST_F(TextFileTest, ShortReadEndsTheFileWithoutAnotherRead) {
+    const std::size_t chunk = 64 * 1024;
+    for (const auto& [size, reads] :
+         {std::pair<std::size_t, int>{10, 1}, {chunk, 2}, {chunk + 1, 2}, {2 * chunk + 5, 3}}) {
+        const std::string path = m_dir.Write("in.htm", std::string(size, 'x'));
+        ClearFaults();
+        LineList lines;
+        ASSERT_TRUE(ReadLines(path, lines));
+        EXPECT_EQ(UsesOf(FileCall::Read), reads) << size << " bytes";
+        EXPECT_EQ(lines.begin()->size(), size);
+        ClearFaults();
+        ASSERT_TRUE(ReadLines(path, lines, "SIGNAL"));
+        EXPECT_EQ(UsesOf(FileCall::Read), reads) << size << " bytes searched";
+    }
+}
+
 TEST_F(TextFileTest, ReadFailureWhileLookingForTheTextRaises) {
     InjectFault(FileCall::Read, 2, kIoError);
     LineList lines;

@@ -109,6 +109,9 @@ bool ReadOnlyFile::Open(const std::string& path) {
 }
 
 std::size_t ReadOnlyFile::Read(char* buffer, std::size_t size) {
+    if (m_atEnd) {
+        return 0;
+    }
     ssize_t count = 0;
     do {
         count = InjectedFailure(FileCall::Read) ? -1 : read(Fd(m_handle), buffer, size);
@@ -116,6 +119,7 @@ std::size_t ReadOnlyFile::Read(char* buffer, std::size_t size) {
     if (count < 0) {
         throw FileErrorFromOs(errno);
     }
+    m_atEnd = static_cast<std::size_t>(count) < size;
     return static_cast<std::size_t>(count);
 }
 
@@ -123,6 +127,7 @@ void ReadOnlyFile::Rewind() {
     if (InjectedFailure(FileCall::Read) || lseek(Fd(m_handle), 0, SEEK_SET) != 0) {
         throw FileErrorFromOs(errno);
     }
+    m_atEnd = false;
 }
 
 void ReadOnlyFile::Close() {

@@ -84,11 +84,16 @@ bool ReadOnlyFile::Open(const std::string& path) {
 }
 
 std::size_t ReadOnlyFile::Read(char* buffer, std::size_t size) {
+    if (m_atEnd) {
+        return 0;
+    }
+    const DWORD wanted = ChunkSize(size);
     DWORD read = 0;
     if (InjectedFailure(FileCall::Read) ||
-        !ReadFile(AsHandle(m_handle), buffer, ChunkSize(size), &read, nullptr)) {
+        !ReadFile(AsHandle(m_handle), buffer, wanted, &read, nullptr)) {
         throw FileErrorFromOs(GetLastError());
     }
+    m_atEnd = read < wanted;
     return read;
 }
 
@@ -97,6 +102,7 @@ void ReadOnlyFile::Rewind() {
         SetFilePointer(AsHandle(m_handle), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
         throw FileErrorFromOs(GetLastError());
     }
+    m_atEnd = false;
 }
 
 void ReadOnlyFile::Close() {
