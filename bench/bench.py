@@ -70,35 +70,36 @@ def drop_caches():
 def scans(args, root):
     scanner = [args.scanner, "--file-types", " ".join(MASKS)]
     return [
-        ("kelvane-scan", scanner + ["--keep-on-error", root], restore_infected),
-        ("kelvane-scan --dry-run", scanner + ["--dry-run", root], None),
+        ("kelvane-scan", scanner + ["--keep-on-error", root]),
+        ("kelvane-scan --dry-run", scanner + ["--dry-run", root]),
     ]
 
 
 def contenders(args, root):
     tools = [
-        ("floor (system calls)", [args.floor, root], None),
+        ("floor (system calls)", [args.floor, root]),
+        # The same calls, each walking the file's full path as a call by path does.
+        ("floor by full paths", [args.floor, "--full-paths", root]),
         # The floor of a cleaning that rewrites each infected file durably.
-        ("floor + safe rewrites", [args.floor, "--rewrite", root], None),
+        ("floor + safe rewrites", [args.floor, "--rewrite", root]),
     ] + scans(args, root)
     includes = ["--include=" + mask for mask in MASKS]
-    tools.append(("grep -rlF", ["grep", "-rlF"] + includes + ["-e", SIGNATURE, root], None))
+    tools.append(("grep -rlF", ["grep", "-rlF"] + includes + ["-e", SIGNATURE, root]))
     if shutil.which("rg"):
         globs = [arg for mask in MASKS for arg in ("-g", mask)]
         tools.append(("rg -lF -j1", ["rg", "-lF", "-j1", "--no-ignore", "--hidden"] + globs +
-                      ["-e", SIGNATURE, root], None))
+                      ["-e", SIGNATURE, root]))
     return tools
 
 
 def measure(args, root):
     tools = contenders(args, root)
-    times = {name: [] for name, _, _ in tools}
-    memory = {name: 0.0 for name, _, _ in tools}
+    times = {name: [] for name, _ in tools}
+    memory = {name: 0.0 for name, _ in tools}
     warmup = 0 if args.cold else 1  # a first round that only fills the cache
     for round_ in range(warmup + args.rounds):
-        for name, command, before in tools:
-            if before:
-                before(root)
+        for name, command in tools:
+            restore_infected(root)  # every run meets the same infected files
             if args.cold:
                 drop_caches()
             else:
@@ -107,30 +108,38 @@ def measure(args, root):
             if round_ >= warmup:
                 times[name].append(elapsed)
                 memory[name] = max(memory[name], rss)
-    return [(name, statistics.median(times[name]), memory[name]) for name, _, _ in tools]
+    return [(name, times[name], memory[name]) for name, _ in tools]
+
+
+def ratio(times, base_times):
+    """The median of the rounds' ratios: the machine's speed drifts from round
+    to round, and runs of one round are the ones side by side."""
+    return statistics.median(t / base for t, base in zip(times, base_times))
 
 
 def report(files, counts, results, cache):
-    medians = {name: seconds for name, seconds, _ in results}
+    rounds = {name: times for name, times, _ in results}
     bases = [("/floor", "floor (system calls)"), ("/floor+rw", "floor + safe rewrites"),
              ("/grep", "grep -rlF"), ("/rg", "rg -lF -j1")]
-    bases = [(label, medians[name]) for label, name in bases if name in medians]
-    print("\n%d files, %d matching (%.0f MB), %d infected; %s cache, medians" % (
-        files, counts["matching"], counts["matching_bytes"] / 1e6, counts["infected"], cache))
+    bases = [(label, rounds[name]) for label, name in bases if name in rounds]
+    print("\n%d files, %d matching (%.0f MB), %d infected; %s cache; medians of %d rounds, "
+          "ratios the median of each round's" % (
+              files, counts["matching"], counts["matching_bytes"] / 1e6, counts["infected"],
+              cache, len(results[0][1])))
     print("%-24s %8s %9s %7s %8s" % ("", "seconds", "files/s", "MB/s", "peak MB") +
           "".join(" %9s" % label for label, _ in bases))
-    for name, seconds, rss in results:
+    for name, times, rss in results:
+        seconds = statistics.median(times)
         print("%-24s %8.3f %9.0f %7.1f %8.1f" % (
             name, seconds, counts["matching"] / seconds, counts["matching_bytes"] / 1e6 / seconds,
-            rss) + "".join(" %9.2f" % (seconds / base) for _, base in bases))
+            rss) + "".join(" %9.2f" % ratio(times, base) for _, base in bases))
 
 
 def callgrind(args, root, counts):
     """User-space instructions of each scan, all libraries included, per matching byte."""
     print("\n%d matching bytes; callgrind, instructions" % counts["matching_bytes"])
-    for name, command, before in scans(args, root):
-        if before:
-            before(root)
+    for name, command in scans(args, root):
+        restore_infected(root)
         out = os.path.join(args.dir, "callgrind.out")
         subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=" + out] + command,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

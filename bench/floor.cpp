@@ -1,15 +1,18 @@
 // The least a faithful treatment must do to every matching file of a tree:
 // walk, read the status, open, read the whole file, close, and write the
 // times back twice (cleared and restored around the read). The benchmark's
-// floor: what the kernel costs, with nothing of ours on top.
+// floor: what the kernel costs, with nothing of ours on top. The walk takes
+// each entry's type from the listing and names every file relative to its
+// folder's descriptor, so no call pays for a walk of the full path; with
+// --full-paths the calls on a file name it by its full path instead.
 //
 // With --rewrite, a file whose bytes hold the signature is also written anew
 // as a safe cleaning must write it: to a new file beside it, flushed to
 // disk, renamed over it, its folder flushed, its times set again. The bytes
 // stay the same, so the tree stays as it was and every run does the same.
-//   floor [--rewrite] ROOT
+//   floor [--rewrite | --full-paths] ROOT
+#include <dirent.h>
 #include <fcntl.h>
-#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,11 +27,13 @@ const char* const kMasks[] = {".htm", ".html", ".hta", ".vbs", ".htt"};
 const char kSignature[] = "Rem I am sorry! happy time";
 std::string g_content;  // reused from file to file
 bool g_rewrite = false;
+bool g_fullPaths = false;
+std::string g_path;  // the folder being walked, with a slash at the end
 long g_files = 0;
 long g_rewritten = 0;
 
-bool Matches(const char* path) {
-    const char* dot = std::strrchr(path, '.');
+bool Matches(const char* name) {
+    const char* dot = std::strrchr(name, '.');
     if (dot == nullptr) {
         return false;
     }
@@ -56,17 +61,9 @@ bool HoldsSignature() {
     return memmem(g_content.data(), g_content.size(), kSignature, sizeof kSignature - 1) != nullptr;
 }
 
-void SyncFolderOf(const std::string& path) {
-    const int fd = open(path.substr(0, path.rfind('/') + 1).c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
-}
-
-void RewriteDurably(const char* path, const struct stat& status) {
-    const std::string temporary = std::string(path) + ".floor-tmp";
-    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+void RewriteDurably(int folder, const char* name, const struct stat& status) {
+    const std::string temporary = std::string(name) + ".floor-tmp";
+    const int fd = openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
         return;
     }
@@ -74,54 +71,79 @@ void RewriteDurably(const char* path, const struct stat& status) {
         write(fd, g_content.data(), g_content.size()) == static_cast<ssize_t>(g_content.size()) &&
         fchmod(fd, status.st_mode & 07777) == 0 && fsync(fd) == 0;
     close(fd);
-    if (!written || rename(temporary.c_str(), path) != 0) {
-        unlink(temporary.c_str());
+    if (!written || renameat(folder, temporary.c_str(), folder, name) != 0) {
+        unlinkat(folder, temporary.c_str(), 0);
         return;
     }
-    SyncFolderOf(path);
+    fsync(folder);
     ++g_rewritten;
 }
 
-void Treat(const char* path) {
+void Treat(int listed, const char* entry) {
+    const std::string path = g_path + entry;
+    const int folder = g_fullPaths ? AT_FDCWD : listed;
+    const char* const name = g_fullPaths ? path.c_str() : entry;
     struct stat status {};
-    if (stat(path, &status) != 0) {
+    if (fstatat(folder, name, &status, 0) != 0) {
         return;
     }
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    const int fd = openat(folder, name, O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return;
     }
     ReadWhole(fd, static_cast<std::size_t>(status.st_size));
     close(fd);
     const timespec times[2] = {{status.st_atim.tv_sec, 0}, {status.st_mtim.tv_sec, 0}};
-    utimensat(AT_FDCWD, path, times, 0);
+    utimensat(folder, name, times, 0);
     if (g_rewrite && HoldsSignature()) {
-        RewriteDurably(path, status);
+        RewriteDurably(folder, name, status);
     }
-    utimensat(AT_FDCWD, path, times, 0);
+    utimensat(folder, name, times, 0);
     ++g_files;
 }
 
-int Visit(const char* path, const struct stat*, int type, FTW*) {
-    if (type == FTW_F && Matches(path)) {
-        Treat(path);
+// Walks the folder open as fd, and closes it.
+void Walk(int fd) {
+    DIR* dir = fdopendir(fd);
+    if (dir == nullptr) {
+        close(fd);
+        return;
     }
-    return 0;
+    while (const dirent* entry = readdir(dir)) {
+        const char* name = entry->d_name;
+        if (entry->d_type == DT_DIR && std::strcmp(name, ".") != 0 &&
+            std::strcmp(name, "..") != 0) {
+            const int sub = openat(fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+            if (sub >= 0) {
+                const std::size_t length = g_path.size();
+                g_path.append(name).push_back('/');
+                Walk(sub);
+                g_path.resize(length);
+            }
+        } else if (entry->d_type == DT_REG && Matches(name)) {
+            Treat(fd, name);
+        }
+    }
+    closedir(dir);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     g_rewrite = argc == 3 && std::strcmp(argv[1], "--rewrite") == 0;
-    if (argc != 2 && !g_rewrite) {
-        std::fprintf(stderr, "usage: floor [--rewrite] ROOT\n");
+    g_fullPaths = argc == 3 && std::strcmp(argv[1], "--full-paths") == 0;
+    if (argc != 2 && !g_rewrite && !g_fullPaths) {
+        std::fprintf(stderr, "usage: floor [--rewrite | --full-paths] ROOT\n");
         return 2;
     }
     const char* root = argv[argc - 1];
-    if (nftw(root, Visit, 64, FTW_PHYS) != 0) {
+    g_path = std::string(root) + "/";
+    const int fd = open(root, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
         std::perror(root);
         return 2;
     }
+    Walk(fd);
     std::printf("%ld files, %ld rewritten\n", g_files, g_rewritten);
     return 0;
 }
