@@ -40,8 +40,16 @@ int CListCtrl::GetItemCount() const {
     return static_cast<int>(SendMessageA(m_hWnd, LVM_GETITEMCOUNT, 0, 0));
 }
 
+// The default handling shows or hides the window for drawing; the control's own keeps its
+// flag. Shown before the control repaints, hidden after it stopped.
 void CListCtrl::SetRedraw(bool redraw) {
+    if (redraw) {
+        DefWindowProcA(m_hWnd, WM_SETREDRAW, TRUE, 0);
+    }
     SendMessageA(m_hWnd, WM_SETREDRAW, redraw ? TRUE : FALSE, 0);
+    if (!redraw) {
+        DefWindowProcA(m_hWnd, WM_SETREDRAW, FALSE, 0);
+    }
 }
 
 void CListCtrl::RedrawNow() {

@@ -17,7 +17,12 @@ public:
     bool Scroll(SIZE size);
     int GetItemCount() const;
 
-    // With redraw off the control takes every change but paints none of them.
+    // With redraw off the control takes every change but paints none of them,
+    // and is not drawn at all: as Windows' own handling of WM_SETREDRAW
+    // does, the window counts as hidden until redraw is on again, so that
+    // scrolling it moves no pixels (Wine's list view would otherwise scroll
+    // and repaint its window on every scroll). It takes no mouse input
+    // meanwhile.
     void SetRedraw(bool redraw);
     // Paints the whole control at once.
     void RedrawNow();

@@ -28,8 +28,9 @@ void CScanDlg::SetUpLogList() {
 
 // The worker waits on every line it sends while the window's thread paints, and under Wine a
 // paint of the list takes as long as the treatment of a file: painting once a line made the log,
-// not the files, the cost of a scan. So while a scan runs the list takes its lines unpainted and
-// is painted four times a second, and once more when the scan has ended.
+// not the files, the cost of a scan. So while a scan runs the list takes its lines unpainted, and
+// counts as hidden so that its scrolls move no pixels either, and is painted four times a second,
+// and once more when the scan has ended.
 void CScanDlg::PaintLogPeriodically() {
     m_listLog.SetRedraw(false);
     SetTimer(m_hWnd, kLogPaintTimer, kLogPaintIntervalMs, nullptr);

@@ -97,6 +97,8 @@ TEST_F(RunningScanTest, StartIsIgnoredAndStopEndsTheWalkAfterThePageInHand) {
     m_app.Click(kStartButton);
     m_app.Click(kStopButton);
     ExpectOneStoppedScan(m_app.WaitForLog(HasReports(1)));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(m_app.Control(kLogList)) != FALSE; }))
+        << "the log stays hidden after a stopped scan";
 }
 
 TEST_F(RunningScanTest, ExitStopsTheScanAndClosesTheWindowOnlyOnceTheScanHasEnded) {

@@ -86,6 +86,8 @@ protected:
 // Each new line is scrolled into view: once the scan has ended and the window has painted it,
 // the report's last line is the last row the list shows, though the log is longer than the list
 // is high.
+// While a scan runs the log is drawn only now and then; once it has ended the log is shown
+// for good, scrolled to its end.
 void ExpectLastLineIsTheLastVisibleRow(HWND list, std::size_t lines) {
     const auto rows = static_cast<std::size_t>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
     ASSERT_LT(rows, lines) << "the log must be longer than the list is high";
@@ -93,10 +95,11 @@ void ExpectLastLineIsTheLastVisibleRow(HWND list, std::size_t lines) {
     WaitUntil(
         [&] {
             top = static_cast<std::size_t>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
-            return top + rows == lines;
+            return top + rows == lines && IsWindowVisible(list);
         },
         kLogPaintWait);
     EXPECT_EQ(top + rows, lines);
+    EXPECT_TRUE(IsWindowVisible(list)) << "the log is hidden after the scan";
 }
 
 TEST_F(SiteScanTest, LogsEveryMatchingFileInWalkOrderAndCleansTheInfected) {
