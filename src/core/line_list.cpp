@@ -22,12 +22,6 @@ LineList::LineList(std::initializer_list<std::string_view> lines) {
     }
 }
 
-LineList::LineList(std::size_t count, std::string_view line) {
-    for (std::size_t i = 0; i < count; ++i) {
-        push_back(line);
-    }
-}
-
 LineList::LineList(const LineList& other) : LineList(other.begin(), other.end()) {}
 
 LineList& LineList::operator=(const LineList& other) {

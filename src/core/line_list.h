@@ -32,7 +32,6 @@ public:
 
     LineList() = default;
     LineList(std::initializer_list<std::string_view> lines);
-    LineList(std::size_t count, std::string_view line);
     template <typename Input>
     LineList(Input first, Input last) {
         for (; first != last; ++first) {

@@ -56,12 +56,15 @@ void CScanDlg::OnTimer(UINT_PTR nIDEvent) {
 // list's own count is read, since the worker may be changing its count of lines right now.
 void CScanDlg::ScrollLogToEnd() {
     const int lines = m_listLog.GetItemCount();
-    if (lines == 0) {
-        return;
+    if (lines > 0) {
+        ScrollLogToLine(lines - 1);
     }
+}
+
+void CScanDlg::ScrollLogToLine(int32_t line) {
     RECT item{};
-    m_listLog.GetItemRect(lines - 1, &item, LVIR_BOUNDS);
-    m_listLog.Scroll(SIZE{0, ScrollToEndAmount(item, lines)});
+    m_listLog.GetItemRect(line, &item, LVIR_BOUNDS);
+    m_listLog.Scroll(SIZE{0, ScrollToEndAmount(item, line)});
 }
 
 // The worker sends each message and waits for the window's thread, so lines arrive in order
@@ -69,8 +72,6 @@ void CScanDlg::ScrollLogToEnd() {
 void CScanDlg::AddLogLine(const std::string& line) {
     const int32_t n = m_nLogLines;
     m_listLog.InsertItem(n, line.c_str());
-    RECT item{};
-    m_listLog.GetItemRect(n, &item, LVIR_BOUNDS);
-    m_listLog.Scroll(SIZE{0, ScrollToEndAmount(item, n)});
+    ScrollLogToLine(n);
     m_nLogLines = n + 1;
 }

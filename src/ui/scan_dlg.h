@@ -40,6 +40,7 @@ private:
     void PaintLogPeriodically();
     void OnTimer(UINT_PTR nIDEvent);
     void ScrollLogToEnd();
+    void ScrollLogToLine(int32_t line);  // the line comes into view, with every line after it
 
     // Scan control.
     bool IsScanRunning();

@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "fileio/fault_injection.h"
 #include "fileio/file_exception.h"
 #include "support/os_errors.h"
@@ -26,7 +29,10 @@ protected:
     }
 
     // Lines of 1000 bytes enough to need several 64 KiB writes.
-    static LineList ManyLines() { return LineList(300, std::string(1000, 'q')); }
+    static LineList ManyLines() {
+        const std::vector<std::string> lines(300, std::string(1000, 'q'));
+        return LineList(lines.begin(), lines.end());
+    }
 
     TempDir m_dir;
 };
