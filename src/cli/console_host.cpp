@@ -42,6 +42,24 @@ void ConsoleHost::WalkingFolder(const std::string& fullPath) {
     ShowProgress();
 }
 
+void ConsoleHost::FolderNotScanned(const std::string& fullPath, const std::string& why) {
+    m_walkComplete = false;
+    if (m_progress) {
+        m_progress->Hide();
+    }
+    std::cerr << "kelvane-scan: " << fullPath << ": not scanned: " << why << "\n";
+    if (m_report != nullptr) {
+        m_report->FolderNotScanned(fullPath);
+    }
+    ShowProgress();
+}
+
+void ConsoleHost::LinkSkipped(const std::string& fullPath) {
+    if (m_report != nullptr) {
+        m_report->LinkSkipped(fullPath);
+    }
+}
+
 // The closing banner and the report are the last lines; nothing may stand
 // below them.
 void ConsoleHost::WalkEnded() {

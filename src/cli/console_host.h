@@ -6,6 +6,7 @@
 
 #include "cli/options.h"
 #include "cli/progress_line.h"
+#include "cli/scan_report.h"
 #include "core/scan_host.h"
 
 // The command's scan host: the log goes to standard output, and while the
@@ -23,6 +24,15 @@ public:
     bool Excludes(const std::string& fullPath) const override;
     void WalkingFolder(const std::string& fullPath) override;
     void WalkEnded() override;
+    // Said on standard error and in the report; the scan then never ends
+    // as an all-clear.
+    void FolderNotScanned(const std::string& fullPath, const std::string& why) override;
+    void LinkSkipped(const std::string& fullPath) override;
+
+    // The --report that also lists what the walk left out; null for none.
+    void ReportTo(ReportingPolicy* report) { m_report = report; }
+    // False when a folder could not be listed or entered.
+    bool WalkComplete() const { return m_walkComplete; }
 
 private:
     void Print(const std::string& line);
@@ -33,4 +43,6 @@ private:
     const bool m_logOnTerminal;
     std::optional<ProgressLine> m_progress;
     std::string m_folder;
+    ReportingPolicy* m_report = nullptr;
+    bool m_walkComplete = true;
 };

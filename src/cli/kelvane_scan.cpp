@@ -10,7 +10,6 @@
 #include "cli/console_host.h"
 #include "cli/dry_run.h"
 #include "cli/options.h"
-#include "cli/path_check.h"
 #include "cli/restore.h"
 #include "cli/scan_report.h"
 #include "core/interrupt.h"
@@ -19,22 +18,9 @@
 
 namespace {
 
-// Tells the user of each path that cannot be scanned; true when all can.
-// Such a path still gets its banner in the log, as a drive without a medium.
-bool AllPathsScannable(const std::vector<std::string>& paths) {
-    bool allScannable = true;
-    for (const std::string& path : paths) {
-        if (const std::optional<std::string> why = WhyUnscannable(path)) {
-            std::cerr << "kelvane-scan: " << path << ": " << *why << "\n";
-            allScannable = false;
-        }
-    }
-    return allScannable;
-}
-
 // Every failed file is in the problem list, so the list alone tells.
-int ExitStatus(const ScanTotals& totals, bool allPathsScanned) {
-    if (totals.m_nProblemFiles > 0 || !allPathsScanned) {
+int ExitStatus(const ScanTotals& totals, bool walkComplete) {
+    if (totals.m_nProblemFiles > 0 || !walkComplete) {
         return kExitProblems;
     }
     return totals.m_nTreated > 0 ? kExitTreated : kExitClean;
@@ -63,6 +49,8 @@ public:
     ~PolicyFromOptions() { InstallTreatmentPolicy(nullptr); }
     PolicyFromOptions(const PolicyFromOptions&) = delete;
     PolicyFromOptions& operator=(const PolicyFromOptions&) = delete;
+
+    ReportingPolicy* Reporting() const { return m_reporting.get(); }
 
     // Ends the report; false when a change was made that the manifest lacks.
     bool Finish(const ScanTotals& totals) {
@@ -99,15 +87,15 @@ int Scan(const ScanOptions& options) {
     }
     ConsoleHost host(options);
     PolicyFromOptions policy(options, report.get());
+    host.ReportTo(policy.Reporting());
     StopScanOnInterrupt();
-    const bool allPathsScannable = options.m_allDrives || AllPathsScannable(options.m_paths);
     const ScanTotals totals = options.m_allDrives ? ScanAllDrives() : ScanRoots(options.m_paths);
     std::cout.flush();
     const bool recorded = policy.Finish(totals);
     if (options.m_dryRun) {
         std::cerr << "kelvane-scan: dry run: no file was changed\n";
     }
-    return recorded ? ExitStatus(totals, allPathsScannable) : kExitProblems;
+    return recorded ? ExitStatus(totals, host.WalkComplete()) : kExitProblems;
 }
 
 }  // namespace

@@ -69,6 +69,14 @@ void ReportingPolicy::AfterTreatment(const std::string& path, const TreatmentRec
     m_changed = false;
 }
 
+void ReportingPolicy::FolderNotScanned(const std::string& path) {
+    m_out << "{\"path\":" << JsonString(path) << ",\"outcome\":\"error\",\"error\":\"list\"}\n";
+}
+
+void ReportingPolicy::LinkSkipped(const std::string& path) {
+    m_out << "{\"path\":" << JsonString(path) << ",\"outcome\":\"skipped\",\"reason\":\"link\"}\n";
+}
+
 void ReportingPolicy::Finish(const ScanTotals& totals) {
     const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - m_start;
     char seconds[32];

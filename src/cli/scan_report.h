@@ -24,6 +24,10 @@ public:
     void AfterChange(const std::string& path) override;
     void AfterTreatment(const std::string& path, const TreatmentRecord& record) override;
 
+    // What the walk left out: a folder it could not list or enter, a link.
+    void FolderNotScanned(const std::string& path);
+    void LinkSkipped(const std::string& path);
+
     // The summary line: the report's counts, the problem files, the time taken.
     void Finish(const ScanTotals& totals);
 

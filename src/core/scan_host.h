@@ -32,6 +32,10 @@ public:
     // closing banner and report.
     virtual void WalkingFolder(const std::string& /*fullPath*/) {}
     virtual void WalkEnded() {}
+    // What the walk left out, which the log does not show: a folder it could
+    // not list or enter, and why; a link, which it neither follows nor treats.
+    virtual void FolderNotScanned(const std::string& /*fullPath*/, const std::string& /*why*/) {}
+    virtual void LinkSkipped(const std::string& /*fullPath*/) {}
 };
 
 // The engine talks to exactly one host at a time; the front end installs it

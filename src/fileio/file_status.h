@@ -13,10 +13,15 @@ constexpr uint8_t kAttrArchive = 0x20;
 // A file's attributes and times as read before a treatment and put back
 // after it. Times are whole seconds since 1970-01-01 UTC, 0 meaning "not
 // set"; they are 64-bit so that files dated after January 2038 keep theirs.
+// The fraction of each second is kept beside it, in nanoseconds, as finely
+// as the file system keeps it, so that a file put back is dated exactly.
 struct FileStatus {
     int64_t m_creationTime = 0;
     int64_t m_lastWriteTime = 0;
     int64_t m_lastAccessTime = 0;
+    int32_t m_creationNanos = 0;
+    int32_t m_lastWriteNanos = 0;
+    int32_t m_lastAccessNanos = 0;
     int64_t m_fileSize = 0;
     uint8_t m_attributes = 0;
     // The POSIX permission bits, so that clearing and restoring read-only
@@ -26,7 +31,8 @@ struct FileStatus {
 };
 
 // A creation or last-access time that the file system reports as 0 takes
-// the last-write time, so that every time put back is a real one.
+// the last-write time, fraction and all, so that every time put back is a
+// real one.
 void DefaultUnsetTimes(FileStatus& status);
 
 // False when the full path cannot be formed or the file is not found; the

@@ -60,3 +60,9 @@ void AppendToFile(const std::string& path, const std::string& bytes);
 // The suffix every temporary file's name ends in; no file-type mask of a
 // scan is expected to match it.
 constexpr char kTemporarySuffix[] = ".kelvane-tmp";
+
+// The name of a rewrite's temporary file, the same length whatever the
+// name of the file it replaces: ".kelvane-PROCESS-N.kelvane-tmp".
+inline std::string TemporaryFileName(unsigned long process, unsigned count) {
+    return ".kelvane-" + std::to_string(process) + "-" + std::to_string(count) + kTemporarySuffix;
+}

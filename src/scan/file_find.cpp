@@ -9,9 +9,14 @@ std::string SearchPatternOf(const std::string& directory) {
 
 bool CFileFind::FindFile(const std::string& pattern) {
     Close();
+    m_error = 0;
     const std::string fullPattern = FullPathOf(pattern);
     const std::size_t lastSeparator = fullPattern.find_last_of("\\/");
-    if (fullPattern.empty() || lastSeparator == std::string::npos || !OpenListing(pattern)) {
+    if (fullPattern.empty() || lastSeparator == std::string::npos) {
+        m_error = kNameTooLongError;
+        return false;
+    }
+    if (!OpenListing(pattern)) {
         return false;
     }
     m_open = true;

@@ -46,39 +46,66 @@ void HandleFile(const std::string& fullPath) {
     }
 }
 
+void ReportNotScanned(const std::string& folder, const std::string& why) {
+    ScanHost().FolderNotScanned(folder, why);
+}
+
 // A walk must end and stay on its drive: links are not followed, and a
-// directory that is on another volume (a mount, walked as a drive of its
-// own) or already on the current branch (a bind mount, a loop the links do
-// not show) is not entered.
+// folder that is the root of another mount (walked as a drive of its own)
+// is not entered. A folder already on the current branch (a bind mount, a
+// loop the links do not show), or not the folder its listing named (swapped
+// meanwhile), is reported and not entered either.
 class TreeWalk {
 public:
-    void Walk(const std::string& directory) {
+    // listedId: the file id the parent's listing gave the folder; 0 for a
+    // root, or where the platform's listing gives none.
+    void Walk(const std::string& directory, uint64_t listedId = 0) {
+        ScanHost().WalkingFolder(directory);
+        CFileFind finder;
+        if (!finder.FindFile(SearchPatternOf(directory))) {
+            ReportListingError(directory, finder);
+            return;
+        }
         DirectoryId id;
-        const bool known = GetDirectoryId(directory, id);
-        if (known && !Enterable(id)) {
+        const bool known = finder.GetFolderId(id);
+        if (known && !Enterable(directory, id, listedId)) {
             return;
         }
         if (known) {
             m_branch.push_back(id);
         }
-        WalkEntries(directory);
+        WalkEntries(finder);
         if (known) {
             m_branch.pop_back();
         }
+        ReportListingError(directory, finder);
     }
 
 private:
-    bool Enterable(const DirectoryId& id) const {
-        const bool sameVolume = m_branch.empty() || m_branch.front().m_volume == id.m_volume;
-        return sameVolume && std::find(m_branch.begin(), m_branch.end(), id) == m_branch.end();
+    bool Enterable(const std::string& directory, const DirectoryId& id, uint64_t listedId) const {
+        if (std::find(m_branch.begin(), m_branch.end(), id) != m_branch.end()) {
+            ReportNotScanned(directory, "it is one of the folders it lies in (a loop)");
+            return false;
+        }
+        const bool otherMount =
+            !m_branch.empty() && (m_branch.front().m_volume != id.m_volume || id.m_mountRoot);
+        if (otherMount) {
+            return false;
+        }
+        if (listedId != 0 && listedId != id.m_file) {
+            ReportNotScanned(directory, "it was replaced while the walk listed it");
+            return false;
+        }
+        return true;
     }
 
-    void WalkEntries(const std::string& directory) {
-        ScanHost().WalkingFolder(directory);
-        CFileFind finder;
-        if (!finder.FindFile(SearchPatternOf(directory))) {
-            return;
+    static void ReportListingError(const std::string& directory, const CFileFind& finder) {
+        if (finder.LastError() != 0) {
+            ReportNotScanned(directory, ListingErrorText(finder.LastError()));
         }
+    }
+
+    void WalkEntries(CFileFind& finder) {
         bool more = true;
         while (more && !StopRequested()) {
             more = finder.FindNextFile();
@@ -89,10 +116,12 @@ private:
             if (ScanHost().Excludes(path)) {
                 continue;
             }
-            if (!finder.MatchesMask(kFindDirectory)) {
+            if (finder.MatchesMask(kFindLink)) {
+                ScanHost().LinkSkipped(path);
+            } else if (finder.MatchesMask(kFindDirectory)) {
+                Walk(path, finder.GetFileId());
+            } else {
                 HandleFile(path);
-            } else if (!finder.MatchesMask(kFindReparsePoint)) {
-                Walk(path);
             }
         }
     }

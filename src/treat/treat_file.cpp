@@ -18,9 +18,10 @@ void Log(const std::string& line) {
     ScanHost().AddLogLine(line);
 }
 
-// One file's treatment. Whatever fails, a file that still exists gets its
-// saved attributes and times back, so a read-only, hidden or system file
-// never loses those bits because the treatment failed on it.
+// One file's treatment. A file that is only read keeps everything it had,
+// its times and its status-change time included: its protection
+// (read-only, hidden, system) is lifted only right before the file
+// changes, and given back right after, whether the change was made or not.
 class Treatment {
 public:
     Treatment(const std::string& path, const FileStatus& saved) : m_path(path), m_saved(saved) {}
@@ -33,21 +34,20 @@ public:
 private:
     void RunGuarded() {
         try {
-            LiftProtectionAndTreat();
+            Treat();
         } catch (...) {
-            // Setting the status failed (the file vanished, or its medium
-            // is read-only); the scan goes on with the next file.
+            // The status of a changed file could not be put back (it
+            // vanished, or its medium is read-only); the scan goes on.
             FailedAt(TreatmentRecord::kStatusError);
             Log(kStatusErrorLine);
             ListAsProblem();
-            RetryRestoreStatus();
+            if (m_lifted || m_outcome == TreatmentRecord::kTreated) {
+                RetryRestoreStatus();
+            }
         }
     }
 
-    void LiftProtectionAndTreat() {
-        FileStatus unprotected = m_saved;
-        unprotected.m_attributes &= static_cast<uint8_t>(~kProtectiveBits);
-        SetStatus(unprotected);
+    void Treat() {
         LineList lines;
         if (!ReadGuarded(lines)) {
             return;
@@ -58,12 +58,9 @@ private:
         }
         if (result == kBlockNotDelimited) {
             GiveUpOnBlock();
-            return;
+        } else if (m_blocksFound > 0 && WriteGuarded(lines)) {
+            RestoreStatus();  // the new content is a new file, dated now
         }
-        if (m_blocksFound > 0 && !WriteGuarded(lines)) {
-            return;
-        }
-        RestoreStatus();
     }
 
     bool ReadGuarded(LineList& lines) {
@@ -72,7 +69,6 @@ private:
             return true;
         } catch (...) {
             FailedAt(TreatmentRecord::kReadError);
-            RestoreStatus();
             Log(kReadErrorLine);
             ListAsProblem();
             return false;
@@ -90,7 +86,7 @@ private:
             ListAsProblem();
             Log(kWriteErrorLine);
             g_scanStats.CountError();
-            RestoreStatus();
+            GiveProtectionBack();
             return false;
         }
     }
@@ -103,9 +99,7 @@ private:
         g_scanStats.CountError();
         if (ScanHost().m_bRemoveOnError && RemoveGuarded()) {
             m_outcome = TreatmentRecord::kDeleted;
-            return;
         }
-        RestoreStatus();
     }
 
     bool RemoveGuarded() {
@@ -115,30 +109,53 @@ private:
         } catch (...) {
             FailedAt(TreatmentRecord::kRemoveError);
             Log("File " + m_path + "remove error!!!");
+            GiveProtectionBack();
             return false;
         }
     }
 
     // Rewrites the file with newLines, or deletes it when there are none,
-    // as far as the policy lets it.
+    // as far as the policy lets it. A protection that cannot be lifted is a
+    // failure of the change: on a read-only medium the change could not be
+    // made anyway.
     void Change(const LineList* newLines) {
         m_policy.BeforeChange(m_path, m_saved, newLines);
         if (m_policy.MayChangeFiles()) {
+            LiftProtection();
             newLines != nullptr ? WriteLines(m_path, *newLines) : RemoveFile(m_path);
         }
         m_policy.AfterChange(m_path);
     }
 
-    void SetStatus(const FileStatus& status) {
-        if (m_policy.MayChangeFiles()) {
-            SetFileStatus(m_path, status);
+    // The attributes alone: the times stay the file's own until it changes.
+    void LiftProtection() {
+        if ((m_saved.m_attributes & kProtectiveBits) == 0) {
+            return;
+        }
+        FileStatus unprotected = m_saved;
+        unprotected.m_attributes &= static_cast<uint8_t>(~kProtectiveBits);
+        unprotected.m_lastWriteTime = 0;
+        SetFileStatus(m_path, unprotected);
+        m_lifted = true;
+    }
+
+    // After a change that failed, the file is as it was but for the
+    // protection lifted for it.
+    void GiveProtectionBack() {
+        if (m_lifted) {
+            RestoreStatus();
+            m_lifted = false;
         }
     }
 
-    void RestoreStatus() { SetStatus(m_saved); }
+    void RestoreStatus() {
+        if (m_policy.MayChangeFiles()) {
+            SetFileStatus(m_path, m_saved);
+        }
+    }
 
-    // Once more after a status change failed half-way, so that a passing
-    // failure does not leave the file writable or dated now.
+    // Once more after putting the status back failed half-way, so that a
+    // passing failure does not leave the file writable or dated now.
     void RetryRestoreStatus() noexcept {
         try {
             RestoreStatus();
@@ -175,6 +192,7 @@ private:
     const FileStatus& m_saved;
     TreatmentPolicy& m_policy = CurrentTreatmentPolicy();
     bool m_listed = false;
+    bool m_lifted = false;
     TreatmentRecord::Outcome m_outcome = TreatmentRecord::kClean;
     TreatmentRecord::Error m_error = TreatmentRecord::kNoError;
     int m_blocksFound = 0;

@@ -161,7 +161,7 @@ TEST_F(KelvaneScanTest, MissingPathGetsItsBannerAndAMessageAndTheOthersAreScanne
     EXPECT_THAT(
         OutputLines(result.m_stdout),
         ElementsAreArray(Log({{Banner(missing), Banner(page), page, kDone}, Report(1, 0, 0)})));
-    EXPECT_THAT(result.m_stderr, HasSubstr(missing + ": cannot find or read it"));
+    EXPECT_THAT(result.m_stderr, HasSubstr(missing + ": not scanned: "));
 }
 
 TEST_F(KelvaneScanTest, RelativePathIsShownAbsoluteWithoutATrailingSeparator) {

@@ -11,6 +11,7 @@
 #include "cli/json.h"
 #include "cli/scan_report.h"
 #include "fileio/fault_injection.h"
+#include "fileio/file_status.h"
 #include "scan/scan_stats.h"
 #include "scan_site.h"
 #include "support/capture_host.h"
@@ -122,18 +123,22 @@ TEST_F(ReportTest, KeptAndMissingFilesAreFailedAndErrors) {
     EXPECT_EQ(Field(DeletedFile(m_site), "error"), "read");
 }
 
-// A read that fails and a status that then cannot be put back: the report
-// names the read, where the trouble began, not the status.
+// A rewrite that fails and a protection that then cannot be put back: the
+// report names the write, where the trouble began, not the status.
 TEST(ReportInProcess, ErrorIsTheFirstStepThatFailed) {
     CaptureHost host;
     TempDir dir;
-    const std::string path = dir.Write("page.htm", "a\n");
+    const std::string path = dir.Write("page.htm", std::string("a\n") + kBlock);
+    FileStatus status;
+    ASSERT_TRUE(GetFileStatus(path, status));
+    status.m_attributes |= kAttrReadOnly;
+    SetFileStatus(path, status);
     TreatmentPolicy plain;
     std::ostringstream out;
     ReportingPolicy reporting(plain, out, "");
     InstallTreatmentPolicy(&reporting);
-    InjectFault(FileCall::Read, 1, kIoError);
-    InjectFault(FileCall::SetTimes, 2, kAccessDeniedError);  // the first sets it writable
+    InjectFault(FileCall::Write, 1, kDiskFullError);
+    InjectFault(FileCall::SetTimes, 1, kAccessDeniedError);
     TreatFile(path);
     InstallTreatmentPolicy(nullptr);
     ClearFaults();
@@ -141,7 +146,7 @@ TEST(ReportInProcess, ErrorIsTheFirstStepThatFailed) {
     const std::optional<JsonObject> line = ParseJsonObject(out.str());
     ASSERT_TRUE(line) << out.str();
     EXPECT_EQ(line->at("outcome").m_text, "error");
-    EXPECT_EQ(line->at("error").m_text, "read");
+    EXPECT_EQ(line->at("error").m_text, "write");
     EXPECT_THAT(host.m_log,
                 ::testing::Contains("     ...File attributes ore times restore error!!!"))
         << "both steps failed";

@@ -9,6 +9,7 @@
 #include "fileio/fault_injection.h"
 #include "scan/file_types.h"
 #include "support/capture_host.h"
+#include "support/os_errors.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -16,6 +17,7 @@ namespace {
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::Not;
+using ::testing::StartsWith;
 
 const char kInfected[] = "<script language>\nRem I am sorry! happy time\n</script>\n";
 const char kDone[] = "==================== It is all !!! ===================";
@@ -74,6 +76,23 @@ TEST_F(ScannerTest, EmptyMaskListWalksAndReportsZeros) {
                     "==================== Drive " + Root() + Sep() + "missing ===================",
                     kDone, "REPORT:", "Total checked files: 0",
                     "Infected and successful treat files: 0", "Error while treat files: 0"));
+    EXPECT_THAT(m_host.m_notScanned, ElementsAre(StartsWith(Root() + Sep() + "missing: ")));
+}
+
+// A folder that cannot be listed is told to the host, which may say so; the
+// log stays the window's, and the walk goes on with the next entry.
+TEST_F(ScannerTest, FolderThatCannotBeListedIsReportedAndTheWalkGoesOn) {
+    for (const char* folder : {"one", "two"}) {
+        std::filesystem::create_directory(m_dir.Root() / folder);
+        m_dir.Write(std::string(folder) + Sep() + "a.htm", kInfected);
+    }
+    ClearFaults();
+    InjectFault(FileCall::ListDirectory, 2, kIoError);
+    const ScanTotals totals = ScanRoots({Root()});
+    ClearFaults();
+    EXPECT_EQ(totals.m_nTreated, 1);
+    ASSERT_EQ(m_host.m_notScanned.size(), 1u);
+    EXPECT_EQ(m_host.m_log.size(), 8u) << "the banners, one file and its line, the report";
 }
 
 TEST_F(ScannerTest, NoRootsStillEndWithTheBannerAndReport) {

@@ -14,6 +14,12 @@ public:
     CaptureHost& operator=(const CaptureHost&) = delete;
 
     void AddLogLine(const std::string& line) override { m_log.push_back(line); }
+    void FolderNotScanned(const std::string& path, const std::string& why) override {
+        m_notScanned.push_back(path + ": " + why);
+    }
+    void LinkSkipped(const std::string& path) override { m_linksSkipped.push_back(path); }
 
     std::vector<std::string> m_log;
+    std::vector<std::string> m_notScanned;  // "PATH: why"
+    std::vector<std::string> m_linksSkipped;
 };

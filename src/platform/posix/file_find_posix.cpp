@@ -1,63 +1,21 @@
-// Directory listing on POSIX. An entry's attributes are those the walk
-// needs: directory (a link to a directory counts as one, as on Windows),
-// reparse point for a symbolic link, hidden for a name beginning with ".".
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+// Directory listing on POSIX, through the walk's stack of listed folders.
+// An entry's attributes are those the walk needs: directory, link (never
+// followed), and hidden for a name beginning with ".".
+#include <cerrno>
+#include <cstring>
 
 #include "fileio/fault_injection.h"
-#include "fileio/full_path.h"
 #include "platform/posix/listed_folder.h"
 #include "platform/posix/os_error_posix.h"
 #include "scan/file_find.h"
 
 const char kPathSeparator = '/';
+const int kNameTooLongError = ENAMETOOLONG;
 
 namespace {
 
-DIR* Dir(std::intptr_t handle) {
-    return reinterpret_cast<DIR*>(handle);
-}
-
-struct EntryKind {
-    bool m_directory = false;
-    bool m_link = false;
-};
-
-// The file system's own answer where readdir gave none or named a link.
-EntryKind KindFromStat(int folder, const char* name) {
-    struct stat own {};
-    struct stat target {};
-    EntryKind kind;
-    if (fstatat(folder, name, &own, AT_SYMLINK_NOFOLLOW) == 0) {
-        kind.m_link = S_ISLNK(own.st_mode);
-        kind.m_directory = kind.m_link
-                               ? fstatat(folder, name, &target, 0) == 0 && S_ISDIR(target.st_mode)
-                               : S_ISDIR(own.st_mode);
-    }
-    return kind;
-}
-
-uint32_t AttributesOf(const dirent& entry, int folder) {
-    const bool needsStat = entry.d_type == DT_UNKNOWN || entry.d_type == DT_LNK;
-    const EntryKind kind =
-        needsStat ? KindFromStat(folder, entry.d_name) : EntryKind{entry.d_type == DT_DIR, false};
-    uint32_t attributes = 0;
-    attributes |= kind.m_directory ? kFindDirectory : 0;
-    attributes |= kind.m_link ? kFindReparsePoint : 0;
-    attributes |= entry.d_name[0] == '.' ? 0x02 : 0;
-    return attributes;
-}
-
-DIR* OpenDirectory(const std::string& path) {
-    const RelativePath at = RelativeToListedFolder(path);
-    const int fd = openat(at.m_folder, at.m_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
-    if (dir == nullptr && fd >= 0) {
-        close(fd);
-    }
-    return dir;
+ListedFolder* Folder(std::intptr_t handle) {
+    return reinterpret_cast<ListedFolder*>(handle);
 }
 
 }  // namespace
@@ -67,39 +25,43 @@ bool CFileFind::OpenListing(const std::string& pattern) {
     if (m_folder.empty()) {
         m_folder = "/";
     }
-    DIR* dir = InjectedFailure(FileCall::ListDirectory) ? nullptr : OpenDirectory(m_folder);
-    if (dir == nullptr) {
+    ListedFolder* folder =
+        InjectedFailure(FileCall::ListDirectory) ? nullptr : ListedFolder::Open(m_folder);
+    if (folder == nullptr) {
+        m_error = errno;
         return false;
     }
-    m_handle = reinterpret_cast<std::intptr_t>(dir);
+    m_handle = reinterpret_cast<std::intptr_t>(folder);
     if (!FetchAhead()) {
-        closedir(dir);
+        ListedFolder::Close(folder);
         return false;
     }
-    EnterListedFolder(FullPathOf(m_folder), dirfd(dir));
     return true;
 }
 
 bool CFileFind::FetchAhead() {
-    const dirent* entry = readdir(Dir(m_handle));
-    if (entry == nullptr) {
+    ListedEntry entry;
+    if (!Folder(m_handle)->Next(entry)) {
+        m_error = errno;
         return false;
     }
-    m_ahead = Entry{entry->d_name, AttributesOf(*entry, dirfd(Dir(m_handle)))};
+    m_ahead = Entry{std::move(entry.m_name), entry.m_attributes, entry.m_inode};
     return true;
 }
 
 void CFileFind::CloseListing() {
-    LeaveListedFolder(dirfd(Dir(m_handle)));
-    closedir(Dir(m_handle));
+    ListedFolder::Close(Folder(m_handle));
 }
 
-bool GetDirectoryId(const std::string& path, DirectoryId& id) {
-    const RelativePath at = RelativeToListedFolder(path);
-    struct stat info {};
-    if (fstatat(at.m_folder, at.m_name, &info, 0) != 0) {
+bool CFileFind::GetFolderId(DirectoryId& id) const {
+    if (!m_open) {
         return false;
     }
-    id = DirectoryId{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
+    id = Folder(m_handle)->Id();
     return true;
+}
+
+std::string ListingErrorText(int osError) {
+    return osError == kFolderMovedError ? "it was moved while the walk was inside it"
+                                        : std::strerror(osError);
 }

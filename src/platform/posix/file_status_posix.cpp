@@ -5,7 +5,10 @@
 // - hidden is a name beginning with "." and cannot be changed;
 // - there is no system or archive bit;
 // - the creation time is read where the file system has one (statx) and is
-//   never set; last-write and last-access times are set with utimensat.
+//   never set; last-write and last-access times are set with utimensat, to
+//   the nanosecond;
+// - a symbolic link found in a folder listing is never followed: its own
+//   status is read, and no status is set through it.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,8 +52,11 @@ mode_t CurrentMode(const std::string& path) {
     const RelativePath at = RelativeToListedFolder(path);
     struct stat info {};
     if (InjectedFailure(FileCall::GetAttributes) ||
-        fstatat(at.m_folder, at.m_name, &info, 0) != 0) {
+        fstatat(at.m_folder, at.m_name, &info, NoFollowAtFlag(at)) != 0) {
         throw FileErrorFromOs(errno);
+    }
+    if (S_ISLNK(info.st_mode)) {
+        throw FileErrorFromOs(ELOOP);
     }
     return info.st_mode & 07777;
 }
@@ -58,23 +64,25 @@ mode_t CurrentMode(const std::string& path) {
 void ChangeMode(const std::string& path, mode_t mode) {
     const RelativePath at = RelativeToListedFolder(path);
     if (InjectedFailure(FileCall::SetAttributes) ||
-        fchmodat(at.m_folder, at.m_name, mode, 0) != 0) {
+        fchmodat(at.m_folder, at.m_name, mode, NoFollowAtFlag(at)) != 0) {
         throw FileErrorFromOs(errno);
     }
 }
 
-timespec WholeSeconds(int64_t seconds) {
-    return timespec{static_cast<time_t>(seconds), 0};
+timespec TimeOf(int64_t seconds, int32_t nanos) {
+    return timespec{static_cast<time_t>(seconds), nanos};
 }
 
 void SetTimes(const std::string& path, const FileStatus& status) {
     const timespec omit{0, UTIME_OMIT};
     const timespec times[2] = {
-        status.m_lastAccessTime != 0 ? WholeSeconds(status.m_lastAccessTime) : omit,
-        WholeSeconds(status.m_lastWriteTime),
+        status.m_lastAccessTime != 0 ? TimeOf(status.m_lastAccessTime, status.m_lastAccessNanos)
+                                     : omit,
+        TimeOf(status.m_lastWriteTime, status.m_lastWriteNanos),
     };
     const RelativePath at = RelativeToListedFolder(path);
-    if (InjectedFailure(FileCall::SetTimes) || utimensat(at.m_folder, at.m_name, times, 0) != 0) {
+    if (InjectedFailure(FileCall::SetTimes) ||
+        utimensat(at.m_folder, at.m_name, times, NoFollowAtFlag(at)) != 0) {
         throw FileErrorFromOs(errno);
     }
 }
@@ -94,15 +102,20 @@ bool GetFileStatus(const std::string& path, FileStatus& status) {
     const RelativePath at = RelativeToListedFolder(path);
     struct statx info {};
     if (status.m_fullPath.empty() || InjectedFailure(FileCall::GetStatus) ||
-        statx(at.m_folder, at.m_name, 0, STATX_BASIC_STATS | STATX_BTIME, &info) != 0) {
+        statx(at.m_folder, at.m_name, NoFollowAtFlag(at), STATX_BASIC_STATS | STATX_BTIME, &info) !=
+            0) {
         return false;
     }
     status.m_attributes = AttributesOf(info.stx_mode, status.m_fullPath);
     status.m_permissions = info.stx_mode & 07777;
     status.m_fileSize = static_cast<int64_t>(info.stx_size);
     status.m_lastWriteTime = info.stx_mtime.tv_sec;
+    status.m_lastWriteNanos = static_cast<int32_t>(info.stx_mtime.tv_nsec);
     status.m_lastAccessTime = info.stx_atime.tv_sec;
-    status.m_creationTime = (info.stx_mask & STATX_BTIME) ? info.stx_btime.tv_sec : 0;
+    status.m_lastAccessNanos = static_cast<int32_t>(info.stx_atime.tv_nsec);
+    const bool born = (info.stx_mask & STATX_BTIME) != 0;
+    status.m_creationTime = born ? info.stx_btime.tv_sec : 0;
+    status.m_creationNanos = born ? static_cast<int32_t>(info.stx_btime.tv_nsec) : 0;
     DefaultUnsetTimes(status);
     return true;
 }

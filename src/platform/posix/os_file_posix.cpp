@@ -17,9 +17,15 @@ namespace {
 // Only a regular file is read: opening a FIFO or a device could block the
 // scan for ever or read without end. Non-blocking, so that the open itself
 // cannot hang; the flag stays, since it has no effect on a regular file.
+// Without touching the last-access time where the system lets us, so that
+// a file that is only read keeps every time it had.
 int OpenRegularFile(const std::string& path) {
     const RelativePath at = RelativeToListedFolder(path);
-    const int fd = openat(at.m_folder, at.m_name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | NoFollowFlag(at);
+    int fd = openat(at.m_folder, at.m_name, flags | O_NOATIME);
+    if (fd < 0 && errno == EPERM) {
+        fd = openat(at.m_folder, at.m_name, flags);  // O_NOATIME is only for the owner
+    }
     struct stat info {};
     if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         if (fd >= 0) {
@@ -35,8 +41,9 @@ int Fd(std::intptr_t handle) {
 }
 
 // The file a rewrite replaces, with its status: the path itself, named as
-// the reads named it, or where its symbolic links lead, so that a link
-// stays a link.
+// the reads named it, or where the symbolic links of a path the user gave
+// lead, so that such a link stays a link. A link found in a listing is
+// never written through.
 std::string ReplacedFileOf(const std::string& path, struct stat& status) {
     const RelativePath at = RelativeToListedFolder(path);
     if (fstatat(at.m_folder, at.m_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -45,6 +52,9 @@ std::string ReplacedFileOf(const std::string& path, struct stat& status) {
     if (!S_ISLNK(status.st_mode)) {
         return path;
     }
+    if (at.m_listed) {
+        throw FileErrorFromOs(ELOOP, path);
+    }
     char resolved[PATH_MAX];
     if (realpath(path.c_str(), resolved) == nullptr || stat(resolved, &status) != 0) {
         throw FileErrorFromOs(errno, path);
@@ -52,10 +62,12 @@ std::string ReplacedFileOf(const std::string& path, struct stat& status) {
     return resolved;
 }
 
+// Beside the target, under a short name of its own: a name built from the
+// target's would be too long for a target whose name is as long as the
+// system allows.
 std::string TemporaryNameFor(const std::string& target) {
     static std::atomic<unsigned> counter{0};
-    return target + "." + std::to_string(getpid()) + "-" + std::to_string(++counter) +
-           kTemporarySuffix;
+    return target.substr(0, target.find_last_of('/') + 1) + TemporaryFileName(getpid(), ++counter);
 }
 
 // Raises the failure, a short write being a full disk.

@@ -23,32 +23,48 @@ constexpr int64_t kLastSecond =
 // The attribute byte keeps the bits below FILE_ATTRIBUTE_NORMAL (0x80).
 constexpr DWORD kAttributeByteMask = 0x7F;
 
-// Whole seconds since 1970, the fraction dropped; 0 ("not set") for a zero
-// FILETIME.
-int64_t SecondsFromFileTime(const FILETIME& time) {
+constexpr int32_t kNanosPerTick = 100;
+
+// Seconds since 1970 and the fraction in nanoseconds; 0 ("not set") for a
+// zero FILETIME.
+struct Time {
+    int64_t m_seconds = 0;
+    int32_t m_nanos = 0;
+};
+
+Time TimeFromFileTime(const FILETIME& time) {
     const uint64_t ticks = (uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
     if (ticks == 0) {
-        return 0;
+        return {};
     }
-    // Wraps to a negative difference for times before 1970.
-    return static_cast<int64_t>(ticks - kUnixEpochTicks) / kTicksPerSecond;
+    // Wraps to a negative difference for times before 1970; the fraction is
+    // then counted back up from the second below.
+    const int64_t sinceEpoch = static_cast<int64_t>(ticks - kUnixEpochTicks);
+    int64_t seconds = sinceEpoch / kTicksPerSecond;
+    int64_t fraction = sinceEpoch % kTicksPerSecond;
+    if (fraction < 0) {
+        seconds -= 1;
+        fraction += kTicksPerSecond;
+    }
+    return {seconds, static_cast<int32_t>(fraction) * kNanosPerTick};
 }
 
 // Raises, as SetFileTime would, for seconds that no FILETIME can hold.
-FILETIME FileTimeFromSeconds(int64_t seconds) {
+FILETIME FileTimeFromTime(int64_t seconds, int32_t nanos) {
     if (seconds < kFirstSecond || seconds > kLastSecond) {
         throw FileErrorFromOs(ERROR_INVALID_PARAMETER);
     }
-    const uint64_t ticks = static_cast<uint64_t>(seconds * kTicksPerSecond) + kUnixEpochTicks;
+    const uint64_t ticks = static_cast<uint64_t>(seconds * kTicksPerSecond) + kUnixEpochTicks +
+                           static_cast<uint64_t>(nanos / kNanosPerTick);
     return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
 // SetFileTime leaves a time alone when it gets no pointer for it.
-std::optional<FILETIME> OptionalFileTime(int64_t seconds) {
+std::optional<FILETIME> OptionalFileTime(int64_t seconds, int32_t nanos) {
     if (seconds == 0) {
         return std::nullopt;
     }
-    return FileTimeFromSeconds(seconds);
+    return FileTimeFromTime(seconds, nanos);
 }
 
 const FILETIME* PointerTo(const std::optional<FILETIME>& time) {
@@ -101,9 +117,15 @@ void TakeFoundStatus(const WIN32_FIND_DATAA& found, FileStatus& status) {
     status.m_attributes = static_cast<uint8_t>(found.dwFileAttributes & kAttributeByteMask);
     status.m_fileSize =
         static_cast<int64_t>((uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow);
-    status.m_lastWriteTime = SecondsFromFileTime(found.ftLastWriteTime);
-    status.m_creationTime = SecondsFromFileTime(found.ftCreationTime);
-    status.m_lastAccessTime = SecondsFromFileTime(found.ftLastAccessTime);
+    const Time lastWrite = TimeFromFileTime(found.ftLastWriteTime);
+    const Time creation = TimeFromFileTime(found.ftCreationTime);
+    const Time lastAccess = TimeFromFileTime(found.ftLastAccessTime);
+    status.m_lastWriteTime = lastWrite.m_seconds;
+    status.m_lastWriteNanos = lastWrite.m_nanos;
+    status.m_creationTime = creation.m_seconds;
+    status.m_creationNanos = creation.m_nanos;
+    status.m_lastAccessTime = lastAccess.m_seconds;
+    status.m_lastAccessNanos = lastAccess.m_nanos;
     // File systems without these times report them as 0.
     DefaultUnsetTimes(status);
 }
@@ -126,9 +148,11 @@ void SetAttributes(const std::string& path, DWORD attributes) {
 }
 
 void SetTimes(const std::string& path, const FileStatus& status) {
-    const FILETIME lastWrite = FileTimeFromSeconds(status.m_lastWriteTime);
-    const std::optional<FILETIME> creation = OptionalFileTime(status.m_creationTime);
-    const std::optional<FILETIME> lastAccess = OptionalFileTime(status.m_lastAccessTime);
+    const FILETIME lastWrite = FileTimeFromTime(status.m_lastWriteTime, status.m_lastWriteNanos);
+    const std::optional<FILETIME> creation =
+        OptionalFileTime(status.m_creationTime, status.m_creationNanos);
+    const std::optional<FILETIME> lastAccess =
+        OptionalFileTime(status.m_lastAccessTime, status.m_lastAccessNanos);
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {

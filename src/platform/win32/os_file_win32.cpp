@@ -28,10 +28,28 @@ DWORD ChunkSize(std::size_t size) {
     return static_cast<DWORD>(std::min<std::size_t>(size, MAXDWORD));
 }
 
+// Beside the target, under a short name of its own.
 std::string TemporaryName(const std::string& target) {
     static std::atomic<unsigned> count{0};
-    return target + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(count++) +
-           kTemporarySuffix;
+    return target.substr(0, target.find_last_of("\\/") + 1) +
+           TemporaryFileName(GetCurrentProcessId(), ++count);
+}
+
+// The temporary file of a file whose full path is as long as MAX_PATH
+// allows has a longer path than that when the file's name is short. Only
+// the wide calls go past MAX_PATH, with an absolute path marked "\\?\";
+// so the rewrite's own calls take that form.
+std::wstring LongPathOf(const std::string& path) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(length, 1)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(std::max<DWORD>(needed, 1), L'\0');
+    full.resize(GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr));
+    if (full.rfind(L"\\\\", 0) == 0) {
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    }
+    return L"\\\\?\\" + full;
 }
 
 // False, with the last error set, when a write fails; a short write, a
@@ -62,8 +80,8 @@ HANDLE CreateTemporary(const std::string& name) {
     if (InjectedFailure(FileCall::CreateTemporary)) {
         return INVALID_HANDLE_VALUE;
     }
-    return CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
+    return CreateFileW(LongPathOf(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
@@ -141,7 +159,7 @@ void FileReplacement::Write(const char* data, std::size_t size) {
 }
 
 void FileReplacement::Commit() {
-    // MoveFileExA rather than ReplaceFileA, which fails on relative paths
+    // MoveFileEx rather than ReplaceFile, which fails on relative paths
     // under Wine.
     if (InjectedFailure(FileCall::Flush) || !FlushFileBuffers(AsHandle(m_handle))) {
         Abandon();
@@ -150,7 +168,7 @@ void FileReplacement::Commit() {
         Abandon();
     }
     if (InjectedFailure(FileCall::Replace) ||
-        !MoveFileExA(m_temporary.c_str(), m_target.c_str(),
+        !MoveFileExW(LongPathOf(m_temporary).c_str(), LongPathOf(m_target).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         Abandon();
     }
@@ -171,7 +189,7 @@ void FileReplacement::Discard() noexcept {
         CloseHandle(AsHandle(std::exchange(m_handle, kNoHandle)));
     }
     if (!m_temporary.empty()) {
-        DeleteFileA(m_temporary.c_str());
+        DeleteFileW(LongPathOf(m_temporary).c_str());
         m_temporary.clear();
     }
 }

@@ -55,6 +55,36 @@ bool NoTemporaryFileIn(const fs::path& root) {
     return true;
 }
 
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+// Runs kelvane-scan under a wrapper command ("unshare -m ...", "setpriv
+// ...", a shell with a lower limit) that ends by running its arguments.
+ProcessResult ScanWrapped(const std::string& wrapper, const std::vector<std::string>& args) {
+    TempDir out;
+    std::string command = wrapper + " " + Quoted(ProgramBesideTest("kelvane-scan"));
+    for (const std::string& arg : args) {
+        command += " " + Quoted(arg);
+    }
+    command += " >" + out.Path("out") + " 2>" + out.Path("err");
+    const int status = std::system(command.c_str());
+    ProcessResult result;
+    result.m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.m_stdout = ReadBytes(out.Path("out"));
+    result.m_stderr = ReadBytes(out.Path("err"));
+    return result;
+}
+
+// Whether this machine lets a test make a private mount namespace.
+bool CanMountPrivately() {
+    return std::system("unshare -m true 2>/dev/null") == 0;
+}
+
 // A name's bytes are logged as they are, a newline included: the log line
 // then spans two lines of standard output, and the file is cleaned like
 // any other.
@@ -68,6 +98,7 @@ TEST(HostileTree, OddNamesAreCleanedAndLoggedByteForByte) {
         "two\nlines.htm",
         "-dash.htm",
         " .htm",
+        std::string(251, 'n') + ".htm",  // as long as a name can be
     };
     for (const std::string& name : names) {
         dir.Write(name, "<p>\n" + std::string(kBlock));
@@ -78,7 +109,7 @@ TEST(HostileTree, OddNamesAreCleanedAndLoggedByteForByte) {
         EXPECT_EQ(ReadBytes(dir.Path(name)), "<p>\n") << name;
         EXPECT_THAT(result.m_stdout, HasSubstr(dir.Path(name) + "\n" + kOk + "\n"));
     }
-    EXPECT_THAT(result.m_stdout, HasSubstr("Total checked files: 7\n"));
+    EXPECT_THAT(result.m_stdout, HasSubstr("Total checked files: 8\n"));
     EXPECT_TRUE(NoTemporaryFileIn(dir.Root()));
 }
 
@@ -104,27 +135,110 @@ TEST(HostileTree, SpecialFilesWithAMatchingNameAreNotReadAndDoNotHang) {
 }
 
 // A directory bind-mounted inside itself is a loop no link shows; the walk
-// sees the directory again on its own branch and does not enter it. Needs a
-// private mount namespace (unshare -m), which a container may refuse.
-TEST(HostileTree, DirectoryMountedInsideItselfIsWalkedOnce) {
+// sees the directory again on its own branch, does not enter it, and says
+// so: the scan did not cover what the mount hides.
+TEST(HostileTree, DirectoryMountedInsideItselfIsWalkedOnceAndReported) {
+    if (!CanMountPrivately()) {
+        GTEST_SKIP() << "no private mount namespace here (unshare -m)";
+    }
     TempDir dir;
     dir.Write("top.htm", kBlock);
     fs::create_directories(dir.Root() / "sub" / "loop");
     dir.Write("sub/deep.htm", kBlock);
     const std::string root = dir.Root().string();
-    const std::string mount =
-        "unshare -m sh -c 'mount --bind \"$0\" \"$0/sub/loop\" && exec \"$@\"' " + root + " ";
-    if (std::system((mount + "true 2>/dev/null").c_str()) != 0) {
-        GTEST_SKIP() << "no private mount namespace here (unshare -m and mount --bind)";
-    }
-    const std::string output = dir.Root().parent_path() / (dir.Root().filename().string() + ".log");
-    const int status = std::system(
-        (mount + ProgramBesideTest("kelvane-scan") + " " + root + " >" + output).c_str());
-    const std::string log = ReadBytes(output);
-    fs::remove(output);
-    EXPECT_EQ(WEXITSTATUS(status), 1) << log;
-    EXPECT_THAT(log, HasSubstr("Total checked files: 2\nInfected and successful treat files: 2\n"));
+    const ProcessResult result = ScanWrapped(
+        "unshare -m sh -c 'mount --bind \"$0\" \"$0/sub/loop\" && exec \"$@\"' " + Quoted(root),
+        {root});
+    EXPECT_EQ(result.m_exitCode, 2) << result.m_stdout;
+    EXPECT_THAT(result.m_stdout,
+                HasSubstr("Total checked files: 2\nInfected and successful treat files: 2\n"));
+    EXPECT_THAT(result.m_stderr, HasSubstr(root + "/sub/loop: not scanned: "));
     EXPECT_EQ(ReadBytes(dir.Path("sub/deep.htm")), "");
+}
+
+// A chain of folders far longer than a path may be, made through
+// descriptors, with an infected page at the bottom.
+void MakeDeepChain(const std::string& root, int levels) {
+    int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < levels && fd >= 0; ++i) {
+        mkdirat(fd, "abcdefghijklmnopqrstuvwxyz", 0700);
+        const int next = openat(fd, "abcdefghijklmnopqrstuvwxyz", O_RDONLY | O_DIRECTORY);
+        close(fd);
+        fd = next;
+    }
+    ASSERT_GE(fd, 0);
+    const int file = openat(fd, "deep.htm", O_WRONLY | O_CREAT, 0600);
+    ASSERT_EQ(write(file, kBlock, std::strlen(kBlock)), static_cast<ssize_t>(std::strlen(kBlock)));
+    close(file);
+    close(fd);
+}
+
+// Deeper than a path may be long, and than the descriptors the process may
+// hold, even with its hard limit at 64: the page at the bottom is cleaned.
+TEST(HostileTree, TreeDeeperThanPathsAndDescriptorsIsWalkedToTheBottom) {
+    TempDir dir;
+    dir.Write("top.htm", kBlock);
+    MakeDeepChain(dir.Root().string(), 320);
+    const ProcessResult result =
+        ScanWrapped("sh -c 'ulimit -n 64 && exec \"$@\"' sh", {dir.Root().string()});
+    EXPECT_EQ(result.m_exitCode, 1) << result.m_stderr;
+    EXPECT_THAT(result.m_stdout, HasSubstr("Infected and successful treat files: 2\n"));
+    EXPECT_EQ(result.m_stderr, "");
+    fs::remove_all(dir.Root());  // before the folder's own cleanup, which stops at PATH_MAX
+}
+
+// What the walk leaves out is never an all-clear: a folder it may not list
+// is said on standard error and in the report, and the exit status is 2; a
+// link is in the report alone. Nothing outside the tree changes.
+TEST(HostileTree, WhatTheWalkLeavesOutIsReportedAndNothingOutsideChanges) {
+    TempDir outside;
+    const std::string target = outside.Write("page.htm", kBlock);
+    TempDir dir;
+    fs::create_directory(dir.Root() / "locked");
+    dir.Write("locked/page.htm", kBlock);
+    fs::permissions(dir.Root() / "locked", fs::perms::owner_all);
+    ASSERT_EQ(symlink(target.c_str(), dir.Path("link.htm").c_str()), 0);
+    ASSERT_EQ(symlink(outside.Root().c_str(), dir.Path("out").c_str()), 0);
+    const std::string report = outside.Write("report.jsonl", "");
+    fs::permissions(report, fs::perms::all);
+    // Another user: root reads every folder.
+    const ProcessResult result = ScanWrapped("setpriv --reuid=4242 --regid=4242 --clear-groups",
+                                             {"--report", report, dir.Root().string()});
+    const std::string lines = ReadBytes(report);
+    EXPECT_EQ(result.m_exitCode, 2) << result.m_stderr;
+    EXPECT_THAT(result.m_stderr, HasSubstr(dir.Path("locked") + ": not scanned: "));
+    for (const std::string& line :
+         {"{\"path\":\"" + dir.Path("locked") + "\",\"outcome\":\"error\",\"error\":\"list\"}",
+          "{\"path\":\"" + dir.Path("link.htm") + "\",\"outcome\":\"skipped\",\"reason\":\"link\"}",
+          "{\"path\":\"" + dir.Path("out") + "\",\"outcome\":\"skipped\",\"reason\":\"link\"}"}) {
+        EXPECT_THAT(lines, HasSubstr(line + "\n"));
+    }
+    EXPECT_EQ(ReadBytes(target), kBlock);
+    EXPECT_TRUE(fs::is_symlink(dir.Path("link.htm")));
+}
+
+// On a read-only medium a clean page is no problem at all; an infected one
+// cannot be cleaned, and says so with the write error.
+TEST(HostileTree, ReadOnlyMediumMakesOnlyTheInfectedPagesProblems) {
+    if (!CanMountPrivately()) {
+        GTEST_SKIP() << "no private mount namespace here (unshare -m)";
+    }
+    TempDir source;
+    source.Write("clean.htm", "<p>clean</p>\n");
+    source.Write("infected.htm", kBlock);
+    TempDir medium;
+    const std::string root = medium.Root().string();
+    const ProcessResult result = ScanWrapped(
+        "unshare -m sh -c 'mount -t tmpfs -o size=1m tmpfs \"$0\" && cp -p \"$1\"/* \"$0\" && "
+        "mount -o remount,ro \"$0\" && shift && exec \"$@\"' " +
+            Quoted(root) + " " + Quoted(source.Root().string()),
+        {root});
+    EXPECT_EQ(result.m_exitCode, 2) << result.m_stdout;
+    EXPECT_THAT(result.m_stdout, HasSubstr(root + "/infected.htm\n" + kOk +
+                                           "\n     ...File write ore open error!!!\n"));
+    EXPECT_THAT(result.m_stdout,
+                HasSubstr("List of files causes problems:\n" + root + "/infected.htm\n"));
+    EXPECT_THAT(result.m_stdout, ::testing::Not(HasSubstr("problems:\n" + root + "/clean.htm")));
 }
 
 // The engine holds a file as its lines, so one line of a gigabyte needs a

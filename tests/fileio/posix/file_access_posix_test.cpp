@@ -75,7 +75,7 @@ TEST_F(PosixFileAccessTest, DotNameIsHiddenAndStaysSo) {
     EXPECT_EQ(Status(m_dir.Write("a.htm", "x")).m_attributes & kAttrHidden, 0);
 }
 
-TEST_F(PosixFileAccessTest, TimesComeBackToTheSecondIncludingAfter2038) {
+TEST_F(PosixFileAccessTest, TimesComeBackToTheNanosecondIncludingAfter2038) {
     const std::string path = m_dir.Write("a.htm", "x");
     const int64_t year2040 = 2208988800;
     const timespec times[2] = {{year2040 + 5, 900000000}, {year2040, 999999999}};
@@ -86,8 +86,26 @@ TEST_F(PosixFileAccessTest, TimesComeBackToTheSecondIncludingAfter2038) {
     SetFileStatus(path, saved);
     const struct stat after = StatOf(path);
     EXPECT_EQ(after.st_mtim.tv_sec, year2040);
-    EXPECT_EQ(after.st_mtim.tv_nsec, 0) << "the fraction of a second is dropped";
+    EXPECT_EQ(after.st_mtim.tv_nsec, 999999999);
     EXPECT_EQ(after.st_atim.tv_sec, year2040 + 5);
+    EXPECT_EQ(after.st_atim.tv_nsec, 900000000);
+}
+
+// Reading a file changes none of its times, not even the last access that
+// the file system would note (relatime notes one older than the last write),
+// nor its status-change time.
+TEST_F(PosixFileAccessTest, ReadingAFileLeavesEveryTimeAsItWas) {
+    const std::string path = m_dir.Write("a.htm", "Rem I am sorry! happy time\n");
+    const timespec times[2] = {{1000, 5}, {2000, 7}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    const struct stat before = StatOf(path);
+    LineList lines;
+    ASSERT_TRUE(ReadLines(path, lines, "happy"));
+    const struct stat after = StatOf(path);
+    EXPECT_EQ(after.st_atim.tv_sec, 1000);
+    EXPECT_EQ(after.st_atim.tv_nsec, 5);
+    EXPECT_EQ(after.st_ctim.tv_sec, before.st_ctim.tv_sec);
+    EXPECT_EQ(after.st_ctim.tv_nsec, before.st_ctim.tv_nsec);
 }
 
 TEST_F(PosixFileAccessTest, UnsetLastWriteTimeLeavesEveryTimeAlone) {

@@ -4,71 +4,43 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
+#include <filesystem>
 #include <string>
+
+#include "support/temp_dir.h"
 
 namespace {
 
-// The descriptors are only compared, never used, so any numbers will do.
-constexpr int kOuter = 101;
-constexpr int kInner = 102;
-
-class ListedFolderTest : public ::testing::Test {
-protected:
-    ~ListedFolderTest() override {
-        LeaveListedFolder(kInner);
-        LeaveListedFolder(kOuter);
-    }
-
-    static void ExpectRelative(const std::string& path, int folder, const std::string& name) {
-        const RelativePath at = RelativeToListedFolder(path);
-        EXPECT_EQ(at.m_folder, folder) << path;
-        EXPECT_EQ(std::string(at.m_name), name) << path;
-    }
-
-    static void ExpectWhole(const std::string& path) { ExpectRelative(path, AT_FDCWD, path); }
+struct Naming {
+    std::string m_path;  // below the test's folder
+    bool m_relative;     // to the innermost listing, by its name alone
 };
 
-TEST_F(ListedFolderTest, OnlyAnEntryDirectlyInsideTheInnermostFolderIsNamedRelativeToIt) {
-    ExpectWhole("/site/a.htm");
-    EnterListedFolder("/site", kOuter);
-    ExpectRelative("/site/a.htm", kOuter, "a.htm");
-    ExpectWhole("/site/news/a.htm");
-    ExpectWhole("/sites/a.htm");
-    ExpectWhole("/sit/a.htm");
-    ExpectWhole("/a.htm");
-    ExpectWhole("/site/");
-    ExpectWhole("site/a.htm");
-}
-
-TEST_F(ListedFolderTest, TheInnermostFolderAnswersUntilItIsLeftInWhateverOrder) {
-    EnterListedFolder("/site", kOuter);
-    EnterListedFolder("/site/news", kInner);
-    ExpectWhole("/site/a.htm");
-    ExpectRelative("/site/news/a.htm", kInner, "a.htm");
-    LeaveListedFolder(kInner);
-    ExpectRelative("/site/a.htm", kOuter, "a.htm");
-
-    EnterListedFolder("/site/news", kInner);
-    LeaveListedFolder(kOuter);
-    ExpectRelative("/site/news/a.htm", kInner, "a.htm");
-    LeaveListedFolder(kInner);
-    ExpectWhole("/site/news/a.htm");
-}
-
-TEST_F(ListedFolderTest, TheRootFolderHoldsItsEntries) {
-    EnterListedFolder("/", kOuter);
-    ExpectRelative("/a.htm", kOuter, "a.htm");
-    ExpectWhole("/site/a.htm");
-}
-
-// A name the system could not take in full is not made short enough by
-// the folder's descriptor: the walk reaches no further than before.
-TEST_F(ListedFolderTest, PathTooLongForTheSystemIsUsedAsItIs) {
-    const std::string folder = "/" + std::string(PATH_MAX - 8, 'd');
-    EnterListedFolder(folder, kOuter);
-    ExpectRelative(folder + "/a.htm", kOuter, "a.htm");
-    ExpectWhole(folder + "/abcdefgh.htm");
+// Only an entry directly inside the innermost folder is named relative to
+// it, and only such an entry is protected from being followed as a link.
+TEST(ListedFolderTest, OnlyAnEntryDirectlyInsideTheInnermostFolderIsNamedRelativeToIt) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.Root() / "site" / "news");
+    const std::string root = dir.Root().string();
+    ListedFolder* outer = ListedFolder::Open(root);
+    ListedFolder* inner = ListedFolder::Open(root + "/site");
+    ASSERT_TRUE(outer != nullptr && inner != nullptr);
+    const Naming cases[] = {
+        {"/site/a.htm", true},   {"/a.htm", false},     {"/site/news/a.htm", false},
+        {"/sites/a.htm", false}, {"/sit/a.htm", false}, {"/site/", false},
+    };
+    for (const Naming& naming : cases) {
+        SCOPED_TRACE(naming.m_path);
+        const std::string path = root + naming.m_path;
+        const RelativePath at = RelativeToListedFolder(path);
+        EXPECT_EQ(at.m_listed, naming.m_relative);
+        EXPECT_EQ(at.m_folder, naming.m_relative ? inner->Descriptor() : AT_FDCWD);
+        EXPECT_EQ(std::string(at.m_name), naming.m_relative ? "a.htm" : path);
+    }
+    ListedFolder::Close(inner);
+    EXPECT_EQ(RelativeToListedFolder(root + "/a.htm").m_folder, outer->Descriptor());
+    ListedFolder::Close(outer);
+    EXPECT_FALSE(RelativeToListedFolder(root + "/a.htm").m_listed);
 }
 
 }  // namespace
