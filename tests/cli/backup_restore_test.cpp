@@ -371,6 +371,8 @@ TEST_F(BackupFaultTest, ChangeThatCannotBeRecordedLeavesNoTornLine) {
     }
 }
 
+// POSIX alone: owners, file size limits and links (the Windows build
+// cannot make links).
 #ifndef _WIN32
 // A full disk cuts the record's write short (the file size limit stands in
 // for it): the part written is taken back.
@@ -450,7 +452,7 @@ TEST_F(BackupFaultTest, LinkBelowTheBackupFolderLeavesTheFileAlone) {
 
 // Links put into the tree after the scan: a restore writes through none.
 INSTANTIATE_TEST_SUITE_P(
-    Posix, RestoreAttackTest,
+    Links, RestoreAttackTest,
     ::testing::Values(
         RestoreAttack{"LinkAtTheOriginal",
                       [](const TempDir& site, const TempDir& keep, const std::string&) {
