@@ -56,8 +56,15 @@ public:
     void Append(const std::string& bytes);
 
 private:
+    static bool IsSeparator(char c);
     void Walk(const std::string& start, const std::vector<std::string>& folders);
     void MakeMissingFolders();
+    // The backend's part, each raising on failure: opens and holds the start
+    // folder; enters the folder part below the innermost one held, no link
+    // followed (false when it is missing); creates it, private.
+    void HoldStart(const std::string& start);
+    bool Enter(const std::string& part);
+    void MakeFolder(const std::string& part);
     void Hold(std::intptr_t folder);  // raises, with the OS error, when it is not open
     void Release() noexcept;
 

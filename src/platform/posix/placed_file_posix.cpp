@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 
@@ -19,19 +18,6 @@ constexpr std::size_t kChunkSize = 64 * 1024;
 
 int Fd(std::intptr_t handle) {
     return static_cast<int>(handle);
-}
-
-std::vector<std::string> Components(const std::string& relative) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= relative.size()) {
-        const std::size_t end = std::min(relative.find('/', start), relative.size());
-        if (end > start) {
-            parts.push_back(relative.substr(start, end - start));
-        }
-        start = end + 1;
-    }
-    return parts;
 }
 
 // Closes the descriptor when it goes out of scope.
@@ -133,10 +119,6 @@ int CreateExclusive(int folder, const std::string& name, const std::string& path
     return fd;
 }
 
-bool IsDotName(const std::string& part) {
-    return part == "." || part == "..";
-}
-
 // Short, so that it fits in a folder whatever the length of the file's name.
 std::string TemporaryName() {
     static std::atomic<unsigned> counter{0};
@@ -161,37 +143,28 @@ bool IsPrivateFolder(const std::string& path) {
            (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
-PlacedFile::PlacedFile(const std::string& start, const std::string& relative) : m_path(start) {
-    std::vector<std::string> parts = Components(relative);
-    if (parts.empty() || std::any_of(parts.begin(), parts.end(), IsDotName)) {
-        throw FileErrorFromOs(EINVAL, start + "/" + relative);
-    }
-    m_name = parts.back();
-    parts.pop_back();
-    try {
-        Walk(start, parts);
-    } catch (const CFileException&) {
-        Release();
-        throw;
-    }
+bool PlacedFile::IsSeparator(char c) {
+    return c == '/';
 }
 
-void PlacedFile::Walk(const std::string& start, const std::vector<std::string>& parts) {
+void PlacedFile::HoldStart(const std::string& start) {
     Hold(open(start.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    for (const std::string& part : parts) {
-        const int fd =
-            m_missing.empty() ? openat(Fd(m_folders.back()), part.c_str(), kFolderFlags) : -1;
-        if (!m_missing.empty() || (fd < 0 && errno == ENOENT)) {
-            m_missing.push_back(part);
-            continue;
-        }
-        m_path += "/" + part;
-        Hold(fd);
-    }
 }
 
-PlacedFile::~PlacedFile() {
-    Release();
+bool PlacedFile::Enter(const std::string& part) {
+    const int fd = openat(Fd(m_folders.back()), part.c_str(), kFolderFlags);
+    if (fd < 0 && errno == ENOENT) {
+        return false;
+    }
+    m_path += "/" + part;
+    Hold(fd);
+    return true;
+}
+
+void PlacedFile::MakeFolder(const std::string& part) {
+    if (mkdirat(Fd(m_folders.back()), part.c_str(), kPrivateFolderMode) != 0 && errno != EEXIST) {
+        throw FileErrorFromOs(errno, m_path + "/" + part);
+    }
 }
 
 void PlacedFile::Release() noexcept {
@@ -242,18 +215,6 @@ KeptFile PlacedFile::Load() const {
     file.m_status.m_lastAccessTime = info.st_atime;
     file.m_owner = FileOwner{info.st_uid, info.st_gid, {}};
     return file;
-}
-
-void PlacedFile::MakeMissingFolders() {
-    for (const std::string& part : m_missing) {
-        const int folder = Fd(m_folders.back());
-        if (mkdirat(folder, part.c_str(), kPrivateFolderMode) != 0 && errno != EEXIST) {
-            throw FileErrorFromOs(errno, m_path + "/" + part);
-        }
-        m_path += "/" + part;
-        Hold(openat(folder, part.c_str(), kFolderFlags));
-    }
-    m_missing.clear();
 }
 
 void PlacedFile::Create(const KeptFile& file) {

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
-#include <utility>
 
 #include "fileio/os_file.h"
 #include "fileio/placed_file.h"
@@ -23,29 +22,10 @@ HANDLE AsHandle(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
 
-bool IsSeparator(char c) {
-    return c == '\\' || c == '/';
-}
-
-std::vector<std::string> Components(const std::string& relative) {
-    std::vector<std::string> parts;
-    std::string part;
-    for (const char c : relative + '\\') {
-        if (!IsSeparator(c)) {
-            part += c;
-        } else if (!part.empty()) {
-            parts.push_back(std::exchange(part, std::string()));
-        }
-    }
-    return parts;
-}
-
-bool IsDotName(const std::string& part) {
-    return part == "." || part == "..";
-}
-
 std::string Joined(const std::string& folder, const std::string& name) {
-    return !folder.empty() && IsSeparator(folder.back()) ? folder + name : folder + '\\' + name;
+    return !folder.empty() && (folder.back() == '\\' || folder.back() == '/')
+               ? folder + name
+               : folder + '\\' + name;
 }
 
 // Closes the handle when it goes out of scope.
@@ -230,42 +210,34 @@ bool IsPrivateFolder(const std::string& path) {
     return IsPlainFolder(GetFileAttributesA(path.c_str()));
 }
 
-PlacedFile::PlacedFile(const std::string& start, const std::string& relative) : m_path(start) {
-    std::vector<std::string> parts = Components(relative);
-    if (parts.empty() || std::any_of(parts.begin(), parts.end(), IsDotName)) {
-        throw FileErrorFromOs(ERROR_INVALID_NAME, Joined(start, relative));
-    }
-    m_name = parts.back();
-    parts.pop_back();
-    try {
-        Walk(start, parts);
-    } catch (const CFileException&) {
-        Release();
-        throw;
-    }
+bool PlacedFile::IsSeparator(char c) {
+    return c == '\\' || c == '/';
 }
 
-void PlacedFile::Walk(const std::string& start, const std::vector<std::string>& parts) {
+void PlacedFile::HoldStart(const std::string& start) {
     Hold(reinterpret_cast<std::intptr_t>(
         CreateFileA(start.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
-    for (const std::string& part : parts) {
-        const HANDLE folder =
-            m_missing.empty() ? OpenPlainFolder(Joined(m_path, part)) : INVALID_HANDLE_VALUE;
-        const DWORD error = GetLastError();
-        if (!m_missing.empty() ||
-            (folder == INVALID_HANDLE_VALUE &&
-             (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND))) {
-            m_missing.push_back(part);
-            continue;
-        }
-        m_path = Joined(m_path, part);
-        Hold(reinterpret_cast<std::intptr_t>(folder));
-    }
 }
 
-PlacedFile::~PlacedFile() {
-    Release();
+bool PlacedFile::Enter(const std::string& part) {
+    const std::string path = Joined(m_path, part);
+    const HANDLE folder = OpenPlainFolder(path);
+    const DWORD error = GetLastError();
+    if (folder == INVALID_HANDLE_VALUE &&
+        (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) {
+        return false;
+    }
+    m_path = path;
+    Hold(reinterpret_cast<std::intptr_t>(folder));
+    return true;
+}
+
+void PlacedFile::MakeFolder(const std::string& part) {
+    const std::string path = Joined(m_path, part);
+    if (!CreatePrivateFolder(path)) {
+        throw FileErrorFromOs(GetLastError(), path);
+    }
 }
 
 void PlacedFile::Release() noexcept {
@@ -311,18 +283,6 @@ KeptFile PlacedFile::Load() const {
         throw FileErrorFromOs(GetLastError(), path);
     }
     return kept;
-}
-
-void PlacedFile::MakeMissingFolders() {
-    for (const std::string& part : m_missing) {
-        const std::string path = Joined(m_path, part);
-        if (!CreatePrivateFolder(path)) {
-            throw FileErrorFromOs(GetLastError(), path);
-        }
-        m_path = path;
-        Hold(reinterpret_cast<std::intptr_t>(OpenPlainFolder(path)));
-    }
-    m_missing.clear();
 }
 
 void PlacedFile::Create(const KeptFile& file) {
