@@ -4,7 +4,6 @@
 
 #include "cli/sha256.h"
 #include "fileio/file_exception.h"
-#include "fileio/os_file.h"
 #include "fileio/whole_file.h"
 
 namespace {
@@ -20,10 +19,10 @@ std::string ShaOfLines(const LineList& lines) {
 }
 
 // On disk before the scan goes on, so that a crash after the change still
-// leaves its record.
-bool AppendLine(const std::string& file, const std::string& line) {
+// leaves its record; a record that cannot be written whole leaves nothing.
+bool AppendLine(const std::string& backupDir, const std::string& line) {
     try {
-        AppendToFile(file, line + '\n');
+        ManifestPlaceIn(backupDir).Append(line + '\n');
         return true;
     } catch (const CFileException&) {
         return false;
@@ -35,12 +34,12 @@ bool AppendLine(const std::string& file, const std::string& line) {
 void BackupPolicy::BeforeChange(const std::string& path, const FileStatus& saved,
                                 const LineList* newLines) {
     m_pending.reset();
+    const KeptFile original{ReadAllBytes(path), saved, OwnerOf(path)};
+    CopyPlaceIn(m_backupDir, path).Create(original);
     ManifestEntry entry;
     entry.m_original = path;
     entry.m_backup = MirrorPath(m_backupDir, path);
-    const std::string bytes = ReadAllBytes(path);
-    WriteAllBytes(entry.m_backup, bytes, saved);
-    entry.m_shaBefore = Sha256Hex(bytes);
+    entry.m_shaBefore = Sha256Hex(original.m_bytes);
     entry.m_shaAfter = newLines != nullptr ? ShaOfLines(*newLines) : std::string();
     entry.m_action = newLines != nullptr ? "rewrite" : "delete";
     m_pending = std::move(entry);
@@ -51,7 +50,7 @@ void BackupPolicy::AfterChange(const std::string& path) {
         return;
     }
     m_pending->m_time = UtcTimeNow();
-    if (!AppendLine(ManifestPathIn(m_backupDir), ManifestLine(*m_pending))) {
+    if (!AppendLine(m_backupDir, ManifestLine(*m_pending))) {
         std::cerr << "kelvane-scan: " << path << ": the change could not be recorded in "
                   << ManifestPathIn(m_backupDir) << "; its copy is " << m_pending->m_backup << "\n";
         m_manifestComplete = false;

@@ -7,8 +7,10 @@
 #include "treat/treatment_policy.h"
 
 // Keeps a copy of every file before the scan rewrites or deletes it: its
-// bytes, permission bits or attributes, and times, below DIR at the file's
-// own path, written and flushed before the file changes. Each change that
+// bytes, permission bits or attributes, times and owner, below DIR at the
+// file's own path, written and flushed before the file changes. DIR and the
+// folders below it are private to their owner and no link in them is
+// followed: a copy can be read by no one who could not read the original. Each change that
 // was made is then recorded in DIR/manifest.jsonl, for --restore.
 class BackupPolicy : public TreatmentPolicy {
 public:

@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr char kManifestName[] = "manifest.jsonl";
+
 // The part of a full path below its root, naming the root as a folder.
 std::string RelativeToRoot(const std::string& fullPath) {
     std::string relative = fullPath;
@@ -23,6 +25,15 @@ std::string RelativeToRoot(const std::string& fullPath) {
     return relative;
 }
 
+// DIR's parent, where the walk to the manifest and the copies starts.
+std::string ParentOf(const std::string& backupDir) {
+    return std::filesystem::path(backupDir).parent_path().string();
+}
+
+std::string BelowParent(const std::string& backupDir, const std::string& relative) {
+    return (std::filesystem::path(backupDir).filename() / relative).string();
+}
+
 std::string Field(const JsonObject& object, const std::string& name) {
     const auto found = object.find(name);
     return found != object.end() && found->second.m_kind == JsonValue::kString
@@ -33,11 +44,19 @@ std::string Field(const JsonObject& object, const std::string& name) {
 }  // namespace
 
 std::string ManifestPathIn(const std::string& backupDir) {
-    return (std::filesystem::path(backupDir) / "manifest.jsonl").string();
+    return (std::filesystem::path(backupDir) / kManifestName).string();
 }
 
 std::string MirrorPath(const std::string& backupDir, const std::string& fullPath) {
     return (std::filesystem::path(backupDir) / RelativeToRoot(fullPath)).string();
+}
+
+PlacedFile ManifestPlaceIn(const std::string& backupDir) {
+    return PlacedFile(ParentOf(backupDir), BelowParent(backupDir, kManifestName));
+}
+
+PlacedFile CopyPlaceIn(const std::string& backupDir, const std::string& fullPath) {
+    return PlacedFile(ParentOf(backupDir), BelowParent(backupDir, RelativeToRoot(fullPath)));
 }
 
 std::string ManifestLine(const ManifestEntry& entry) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "fileio/placed_file.h"
+
 // One file that a scan with --backup-dir changed, as a line of
 // DIR/manifest.jsonl.
 struct ManifestEntry {
@@ -21,6 +23,11 @@ std::string ManifestPathIn(const std::string& backupDir);
 // drive "C:" becoming a folder "C" and a network path "\\server\share"
 // becoming "UNC\server\share".
 std::string MirrorPath(const std::string& backupDir, const std::string& fullPath);
+
+// The manifest and the copy of the file at fullPath, as places reached from
+// DIR's parent without following a link, DIR itself included.
+PlacedFile ManifestPlaceIn(const std::string& backupDir);
+PlacedFile CopyPlaceIn(const std::string& backupDir, const std::string& fullPath);
 
 std::string ManifestLine(const ManifestEntry& entry);
 std::optional<ManifestEntry> ParseManifestLine(const std::string& line);

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "cli/manifest.h"
+#include "cli/backup_dir.h"
 #include "cli/path_text.h"
 #include "scan/file_types.h"
 
@@ -38,8 +38,8 @@ const char kUsage[] =
     "                       and the log is the one the scan would print\n"
     "  --backup-dir DIR     before a file is rewritten or deleted, copy it with its\n"
     "                       permissions or attributes and times to the same path\n"
-    "                       below DIR (a new folder outside every PATH), and record\n"
-    "                       the change in DIR/manifest.jsonl\n"
+    "                       below DIR (new, or empty and yours alone, outside every\n"
+    "                       PATH), and record the change in DIR/manifest.jsonl\n"
     "  --restore DIR        put back the files recorded in DIR (all, or those at or\n"
     "                       below the PATHs); a file changed since is refused\n"
     "  --force              with --restore, put back files changed since too\n"
@@ -88,16 +88,7 @@ std::optional<std::string> BackupDirMistake(const ScanOptions& options) {
     if (options.m_dryRun || options.m_allDrives) {
         return "--backup-dir goes with neither --dry-run nor --all-drives";
     }
-    for (const std::string& path : options.m_paths) {
-        if (IsAtOrBelow(options.m_backupDir, path)) {
-            return "the backup folder " + options.m_backupDir + " is inside " + path;
-        }
-    }
-    // A second scan into the same folder would overwrite the copies of the first.
-    if (std::filesystem::exists(ManifestPathIn(options.m_backupDir))) {
-        return options.m_backupDir + " already holds a backup";
-    }
-    return std::nullopt;
+    return UnfitBackupFolder(options.m_backupDir, options.m_paths);
 }
 
 // What is wrong with a scan's command line, or nothing.

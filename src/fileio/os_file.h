@@ -53,10 +53,6 @@ private:
     std::intptr_t m_handle = -1;
 };
 
-// Adds bytes at the end of the file at path, creating it when missing, and
-// flushes them to disk before it returns. Raises CFileException.
-void AppendToFile(const std::string& path, const std::string& bytes);
-
 // The suffix every temporary file's name ends in; no file-type mask of a
 // scan is expected to match it.
 constexpr char kTemporarySuffix[] = ".kelvane-tmp";

@@ -1,14 +1,18 @@
 // kelvane-scan --backup-dir and --restore: every file a scan rewrites or
 // deletes comes back byte for byte with its mode and times, unless it
-// changed since; a copy that cannot be made leaves the file alone.
+// changed since; a copy that cannot be made leaves the file alone; neither
+// the backup folder, the tree nor the manifest can steer a copy or a
+// restore anywhere else, or let anyone read what they could not.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "cli/backup.h"
 #include "cli/manifest.h"
+#include "cli/sha256.h"
 #include "fileio/fault_injection.h"
 #include "scan/scan_stats.h"
 #include "scan_site.h"
@@ -17,10 +21,19 @@
 #include "treat/treat_file.h"
 #include "tree_snapshot.h"
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::Contains;
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAreArray;
@@ -34,6 +47,24 @@ std::vector<std::string> ManifestOriginals(const std::string& backupDir) {
         originals.push_back(entry ? entry->m_original : line);
     }
     return originals;
+}
+
+// Rewrites the manifest's entry for original with edit, as a hostile or
+// careless hand could.
+void EditManifestEntry(const std::string& backupDir, const std::string& original,
+                       const std::function<void(ManifestEntry&)>& edit) {
+    std::ifstream in(ManifestPathIn(backupDir), std::ios::binary);
+    std::string text;
+    for (std::string line; std::getline(in, line);) {
+        std::optional<ManifestEntry> entry = ParseManifestLine(line);
+        if (entry && entry->m_original == original) {
+            edit(*entry);
+            line = ManifestLine(*entry);
+        }
+        text += line + "\n";
+    }
+    in.close();
+    std::ofstream(ManifestPathIn(backupDir), std::ios::binary | std::ios::trunc) << text;
 }
 
 std::vector<std::string> Prefixed(const std::string& prefix, std::vector<std::string> paths) {
@@ -110,24 +141,150 @@ TEST_F(BackupRestoreTest, RestoreOfGivenPathsLeavesTheOthersCleaned) {
     EXPECT_THAT(OutputLines(restore.m_stdout), ::testing::ElementsAre("Restored " + only));
     EXPECT_EQ(ReadBytes(only), m_before.at(only).m_bytes);
     EXPECT_FALSE(fs::exists(DeletedFile(m_site)));
+
+    const std::string typo = m_site.Path("idnex.htm");
+    const ProcessResult mistyped = Scan({"--restore", m_backupDir, typo});
+    EXPECT_EQ(mistyped.m_exitCode, 2);
+    EXPECT_THAT(mistyped.m_stderr, HasSubstr(typo + ": no entry"));
 }
 
-TEST_F(BackupRestoreTest, BackupFolderInsideAScannedPathIsAUsageError) {
-    const ProcessResult result =
-        Scan({"--backup-dir", (m_site.Root() / "keep").string(), m_site.Root().string()});
+// A manifest or a tree changed after the scan to steer a restore: the entry
+// is refused, nothing is written outside the tree, and every other file
+// still comes back.
+struct RestoreAttack {
+    const char* m_name;
+    // Tampers after the scan; returns the originals that must not come back.
+    std::function<std::vector<std::string>(const TempDir& site, const TempDir& keep,
+                                           const std::string& backupDir)>
+        m_tamper;
+    std::string m_said;  // SITE stands for the site's folder
+};
+
+void PrintTo(const RestoreAttack& attack, std::ostream* out) {
+    *out << attack.m_name;
+}
+
+class RestoreAttackTest : public BackupRestoreTest,
+                          public ::testing::WithParamInterface<RestoreAttack> {};
+
+TEST_P(RestoreAttackTest, IsRefusedAndTheOtherFilesComeBack) {
+    ASSERT_EQ(ScanWithBackup().m_exitCode, 2);
+    const std::vector<std::string> victims = GetParam().m_tamper(m_site, m_keep, m_backupDir);
+    const TreeSnapshot keep = SnapshotOf(m_keep.Root());
+    const ProcessResult restore = Scan({"--restore", m_backupDir, "--force"});
+    EXPECT_EQ(restore.m_exitCode, 2);
+    std::string said = GetParam().m_said;
+    if (said.find("SITE") != std::string::npos) {
+        said.replace(said.find("SITE"), 4, m_site.Root().string());
+    }
+    EXPECT_THAT(restore.m_stdout + restore.m_stderr, HasSubstr(said));
+    for (const std::string& file : ChangedFiles()) {
+        if (std::find(victims.begin(), victims.end(), file) == victims.end()) {
+            EXPECT_THAT(OutputLines(restore.m_stdout), Contains("Restored " + file));
+        }
+    }
+    EXPECT_EQ(Differences(keep, SnapshotOf(m_keep.Root()), true), "");
+    EXPECT_FALSE(fs::exists("evil.htm"));
+}
+
+std::string FirstRewritten(const TempDir& site) {
+    return RewrittenFiles(site)[0];
+}
+
+// Points the entry of the first rewritten file elsewhere.
+std::function<std::vector<std::string>(const TempDir&, const TempDir&, const std::string&)>
+Redirect(const std::function<void(ManifestEntry&, const TempDir& keep)>& edit) {
+    return [edit](const TempDir& site, const TempDir& keep, const std::string& backupDir) {
+        EditManifestEntry(backupDir, FirstRewritten(site),
+                          [&](ManifestEntry& entry) { edit(entry, keep); });
+        return std::vector<std::string>{FirstRewritten(site)};
+    };
+}
+
+std::vector<std::string> TearLastLine(const TempDir&, const TempDir&,
+                                      const std::string& backupDir) {
+    const std::string text = ReadBytes(ManifestPathIn(backupDir));
+    const std::size_t lastLine = text.rfind('\n', text.size() - 2) + 1;
+    const std::optional<ManifestEntry> torn =
+        ParseManifestLine(text.substr(lastLine, text.size() - lastLine - 1));
+    std::ofstream(ManifestPathIn(backupDir), std::ios::binary | std::ios::trunc)
+        << text.substr(0, lastLine + (text.size() - lastLine) / 2);
+    EXPECT_TRUE(torn);
+    return {torn ? torn->m_original : std::string()};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Portable, RestoreAttackTest,
+    ::testing::Values(RestoreAttack{"CopyOutsideTheBackupFolder",
+                                    Redirect([](ManifestEntry& entry, const TempDir& keep) {
+                                        entry.m_backup = keep.Write("evil.htm", "evil\n");
+                                        entry.m_shaBefore = Sha256Hex("evil\n");
+                                    }),
+                                    "its copy is recorded at"},
+                      RestoreAttack{"RelativeOriginal",
+                                    Redirect([](ManifestEntry& entry, const TempDir&) {
+                                        entry.m_original = "evil.htm";
+                                    }),
+                                    "Refused evil.htm: it is not a normal absolute path"},
+                      RestoreAttack{"NulInOriginal",
+                                    Redirect([](ManifestEntry& entry, const TempDir&) {
+                                        entry.m_original += std::string("\0.x", 3);
+                                    }),
+                                    "it is not a normal absolute path"},
+                      RestoreAttack{"TornLastLine", TearLastLine, ":6: not a manifest entry"}),
+    [](const auto& info) { return std::string(info.param.m_name); });
+
+// The backup folder of a scan that would let the copies be read, replaced
+// or scanned: a usage error, before anything is copied or changed.
+struct BackupDirCase {
+    const char* m_name;
+    std::function<std::string(const TempDir& site, const TempDir& keep)> m_prepare;
+    std::string m_said;
+};
+
+void PrintTo(const BackupDirCase& refusal, std::ostream* out) {
+    *out << refusal.m_name;
+}
+
+class BackupDirRefusalTest : public ::testing::TestWithParam<BackupDirCase> {};
+
+TEST_P(BackupDirRefusalTest, IsAUsageError) {
+    TempDir site;
+    TempDir keep;
+    MakeInfectedSite(site);
+    const TreeSnapshot before = SnapshotOf(site.Root());
+    const std::string dir = GetParam().m_prepare(site, keep);
+    const ProcessResult result = Scan({"--backup-dir", dir, site.Root().string()});
     EXPECT_EQ(result.m_exitCode, 2);
     EXPECT_THAT(result.m_stdout, IsEmpty());
-    EXPECT_THAT(result.m_stderr, HasSubstr("inside"));
-    EXPECT_EQ(Differences(m_before, SnapshotOf(m_site.Root()), true), "");
+    EXPECT_THAT(result.m_stderr, HasSubstr(GetParam().m_said));
+    EXPECT_EQ(Differences(before, SnapshotOf(site.Root()), true), "");
 }
 
-TEST_F(BackupRestoreTest, ASecondScanIntoTheSameFolderIsAUsageError) {
-    ASSERT_EQ(ScanWithBackup().m_exitCode, 2);
-    const ProcessResult again = ScanWithBackup();
-    EXPECT_EQ(again.m_exitCode, 2);
-    EXPECT_THAT(again.m_stderr, HasSubstr("already holds a backup"));
-    EXPECT_THAT(again.m_stdout, IsEmpty());
-}
+INSTANTIATE_TEST_SUITE_P(Portable, BackupDirRefusalTest,
+                         ::testing::Values(BackupDirCase{"InsideAPath",
+                                                         [](const TempDir& site, const TempDir&) {
+                                                             return site.Path("keep");
+                                                         },
+                                                         "is inside"},
+                                           BackupDirCase{"HoldingABackup",
+                                                         [](const TempDir&, const TempDir& keep) {
+                                                             keep.Write("manifest.jsonl", "");
+                                                             return keep.Root().string();
+                                                         },
+                                                         "already holds a backup"},
+                                           BackupDirCase{"NotEmpty",
+                                                         [](const TempDir&, const TempDir& keep) {
+                                                             keep.Write("x", "");
+                                                             return keep.Root().string();
+                                                         },
+                                                         "must be empty"},
+                                           BackupDirCase{"InAMissingFolder",
+                                                         [](const TempDir&, const TempDir& keep) {
+                                                             return keep.Path("no/b");
+                                                         },
+                                                         "does not exist"}),
+                         [](const auto& info) { return std::string(info.param.m_name); });
 
 // In-process, so that the file layer's faults can be injected: the copy is
 // made through the same layer as the treatment, and the copy comes first.
@@ -195,21 +352,165 @@ TEST_F(BackupFaultTest, CopyIsCompleteBeforeTheFileChanges) {
 }
 
 // The record is flushed to disk like the copy; when it cannot be, the change
-// stands, its copy stays, and the scan ends saying that the manifest lacks it.
-TEST_F(BackupFaultTest, ChangeThatCannotBeRecordedIsReportedAndKeepsItsCopy) {
+// stands, its copy stays, the manifest keeps only whole lines, and the scan
+// ends saying that the manifest lacks it.
+TEST_F(BackupFaultTest, ChangeThatCannotBeRecordedLeavesNoTornLine) {
+    TreatFile(m_site.Write("first.htm", kInfected));
     // The copy and the rewrite each flush once before the record does.
     for (const auto& [call, use] : {std::pair{FileCall::OpenAppend, 1}, {FileCall::Flush, 3}}) {
         BackupPolicy policy(m_backupDir);
         InstallTreatmentPolicy(&policy);
-        const std::string path = m_site.Write("page.htm", kInfected);
+        const std::string path = m_site.Write(std::to_string(use) + ".htm", kInfected);
         InjectFault(call, use, kDiskFullError);
         TreatFile(path);
         EXPECT_EQ(ReadBytes(path), "a\n");
         EXPECT_EQ(ReadBytes(MirrorPath(m_backupDir, path)), kInfected);
         EXPECT_FALSE(policy.ManifestComplete());
+        EXPECT_THAT(ManifestOriginals(m_backupDir), ElementsAre(m_site.Path("first.htm")));
         ClearFaults();
     }
 }
+
+// POSIX alone: owners, file size limits and links (the Windows build
+// cannot make links).
+#ifndef _WIN32
+// A full disk cuts the record's write short (the file size limit stands in
+// for it): the part written is taken back.
+TEST_F(BackupFaultTest, RecordCutShortLeavesNoTornLine) {
+    TreatFile(m_site.Write("first.htm", kInfected));
+    const std::string path = m_site.Write("second.htm", kInfected);
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limited = saved;
+    limited.rlim_cur = fs::file_size(ManifestPathIn(m_backupDir)) + 100;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    TreatFile(path);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(ReadBytes(path), "a\n");
+    EXPECT_FALSE(m_policy.ManifestComplete());
+    EXPECT_THAT(ManifestOriginals(m_backupDir), ElementsAre(m_site.Path("first.htm")));
+}
+
+// A copy of another user's file is theirs, with the same rights, in folders
+// only root can enter; a copy that cannot be given to them must not let
+// anyone run it with their rights.
+TEST_F(BackupFaultTest, CopyKeepsItsOwnerOrLosesSetuidAndSetgid) {
+    struct Case {
+        bool m_ownerRefused;
+        mode_t m_mode;
+        uid_t m_user;
+        gid_t m_group;
+    };
+    for (const Case& row : {Case{false, 06755, 4242, 4243}, Case{true, 0755, 0, 0}}) {
+        SCOPED_TRACE(row.m_ownerRefused ? "owner refused" : "owner kept");
+        fs::remove_all(m_backupDir);
+        const std::string path = m_site.Write("tool", "#!/bin/sh\n");
+        ASSERT_EQ(chown(path.c_str(), 4242, 4243), 0);
+        ASSERT_EQ(chmod(path.c_str(), 06755), 0);
+        FileStatus saved;
+        ASSERT_TRUE(GetFileStatus(path, saved));
+        ClearFaults();
+        if (row.m_ownerRefused) {
+            InjectFault(FileCall::SetAttributes, 1, EPERM);
+        }
+        m_policy.BeforeChange(path, saved, nullptr);
+        struct stat copy {};
+        ASSERT_EQ(lstat(MirrorPath(m_backupDir, path).c_str(), &copy), 0);
+        EXPECT_EQ(copy.st_mode & 07777, row.m_mode);
+        EXPECT_EQ(copy.st_uid, row.m_user);
+        EXPECT_EQ(copy.st_gid, row.m_group);
+        for (fs::path folder = fs::path(MirrorPath(m_backupDir, path)).parent_path();
+             folder != m_keep.Root(); folder = folder.parent_path()) {
+            EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all) << folder;
+        }
+    }
+}
+
+// Whoever could write below the backup folder could put a link where a copy
+// or one of its folders goes: the copy is then not made, so neither is the
+// change.
+TEST_F(BackupFaultTest, LinkBelowTheBackupFolderLeavesTheFileAlone) {
+    const std::string bait = m_keep.Write("bait", "mine\n");
+    for (const bool atFolder : {false, true}) {
+        SCOPED_TRACE(atFolder ? "a folder of the copy" : "the copy");
+        const std::string path = m_site.Write("page.htm", kInfected);
+        m_listing = m_site.Listing();
+        const fs::path copy = MirrorPath(m_backupDir, path);
+        const fs::path link = atFolder ? copy.parent_path() : copy;
+        fs::remove_all(m_backupDir);
+        fs::create_directories(link.parent_path());
+        fs::create_symlink(atFolder ? m_keep.Root() : fs::path(bait), link);
+        TreatFile(path);
+        ExpectUntouchedProblem(path, kInfected, "     ...File write ore open error!!!");
+        EXPECT_EQ(ReadBytes(bait), "mine\n");
+        EXPECT_FALSE(fs::exists(m_keep.Path("page.htm")));
+        g_scanStats.ReportAndReset();
+        m_host.m_log.clear();
+    }
+}
+
+// Links put into the tree after the scan: a restore writes through none.
+INSTANTIATE_TEST_SUITE_P(
+    Links, RestoreAttackTest,
+    ::testing::Values(
+        RestoreAttack{"LinkAtTheOriginal",
+                      [](const TempDir& site, const TempDir& keep, const std::string&) {
+                          fs::remove(FirstRewritten(site));
+                          fs::create_symlink(keep.Write("target", "mine\n"), FirstRewritten(site));
+                          return std::vector<std::string>{FirstRewritten(site)};
+                      },
+                      "Refused SITE/index.htm: it is a symbolic link"},
+        RestoreAttack{"LinkAtAFolder",
+                      [](const TempDir& site, const TempDir& keep, const std::string&) {
+                          fs::rename(site.Path("pages"), keep.Path("pages"));
+                          fs::create_directory_symlink(keep.Path("pages"), site.Path("pages"));
+                          std::vector<std::string> below = RewrittenFiles(site);
+                          below.erase(below.begin());
+                          below.push_back(DeletedFile(site));
+                          return below;
+                      },
+                      "Refused SITE/pages/broken.htm: one of its folders is a link"}),
+    [](const auto& info) { return std::string(info.param.m_name); });
+
+std::string EmptyFolder(const TempDir& keep) {
+    fs::create_directory(keep.Path("b"));
+    return keep.Path("b");
+}
+
+// Links and other users' folders as the backup folder.
+INSTANTIATE_TEST_SUITE_P(
+    Posix, BackupDirRefusalTest,
+    ::testing::Values(BackupDirCase{"ReachedThroughALinkIntoAPath",
+                                    [](const TempDir& site, const TempDir& keep) {
+                                        fs::create_directory_symlink(site.Root(),
+                                                                     keep.Path("link"));
+                                        return keep.Path("link/b");
+                                    },
+                                    "is inside"},
+                      BackupDirCase{"OfAnotherUser",
+                                    [](const TempDir&, const TempDir& keep) {
+                                        const std::string dir = EmptyFolder(keep);
+                                        EXPECT_EQ(chown(dir.c_str(), 4242, 4242), 0);
+                                        return dir;
+                                    },
+                                    "must be a folder of yours"},
+                      BackupDirCase{"WritableByOthers",
+                                    [](const TempDir&, const TempDir& keep) {
+                                        const std::string dir = EmptyFolder(keep);
+                                        EXPECT_EQ(chmod(dir.c_str(), 0730), 0);
+                                        return dir;
+                                    },
+                                    "must be a folder of yours"},
+                      BackupDirCase{"ALink",
+                                    [](const TempDir&, const TempDir& keep) {
+                                        fs::create_directory_symlink(EmptyFolder(keep),
+                                                                     keep.Path("c"));
+                                        return keep.Path("c");
+                                    },
+                                    "must be a folder of yours"}),
+    [](const auto& info) { return std::string(info.param.m_name); });
+#endif
 
 }  // namespace
 

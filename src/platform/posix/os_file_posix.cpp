@@ -221,24 +221,3 @@ void FileReplacement::Discard() noexcept {
         m_temporary.clear();
     }
 }
-
-void AppendToFile(const std::string& path, const std::string& bytes) {
-    const int fd = InjectedFailure(FileCall::OpenAppend)
-                       ? -1
-                       : open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        throw FileErrorFromOs(errno, path);
-    }
-    try {
-        WriteAll(fd, bytes.data(), bytes.size(), path);
-        if (InjectedFailure(FileCall::Flush) || fsync(fd) != 0) {
-            throw FileErrorFromOs(errno, path);
-        }
-    } catch (const CFileException&) {
-        close(fd);
-        throw;
-    }
-    if (close(fd) != 0) {
-        throw FileErrorFromOs(errno, path);
-    }
-}

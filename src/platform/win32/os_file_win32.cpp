@@ -71,11 +71,6 @@ bool WriteAll(HANDLE file, const char* data, std::size_t size, const std::string
     return true;
 }
 
-bool WriteAndFlush(HANDLE file, const std::string& bytes, const std::string& name) {
-    return WriteAll(file, bytes.data(), bytes.size(), name) && !InjectedFailure(FileCall::Flush) &&
-           FlushFileBuffers(file);
-}
-
 HANDLE CreateTemporary(const std::string& name) {
     if (InjectedFailure(FileCall::CreateTemporary)) {
         return INVALID_HANDLE_VALUE;
@@ -191,26 +186,5 @@ void FileReplacement::Discard() noexcept {
     if (!m_temporary.empty()) {
         DeleteFileW(LongPathOf(m_temporary).c_str());
         m_temporary.clear();
-    }
-}
-
-void AppendToFile(const std::string& path, const std::string& bytes) {
-    const HANDLE file = InjectedFailure(FileCall::OpenAppend)
-                            ? INVALID_HANDLE_VALUE
-                            : CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        throw FileErrorFromOs(GetLastError(), FullPathOf(path));
-    }
-    bool appended = false;
-    try {
-        appended = WriteAndFlush(file, bytes, path);
-    } catch (const CFileException&) {
-        CloseHandle(file);
-        throw;
-    }
-    const DWORD error = GetLastError();
-    if (!CloseHandle(file) || !appended) {
-        throw FileErrorFromOs(appended ? GetLastError() : error, FullPathOf(path));
     }
 }

@@ -1,0 +1,60 @@
+#include "fileio/placed_file.h"
+
+#include <algorithm>
+
+#include "fileio/file_exception.h"
+
+namespace {
+
+bool IsDotName(const std::string& part) {
+    return part == "." || part == "..";
+}
+
+}  // namespace
+
+PlacedFile::PlacedFile(const std::string& start, const std::string& relative) : m_path(start) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (const char c : relative + '/') {
+        if (!IsSeparator(c)) {
+            part += c;
+        } else if (!part.empty()) {
+            parts.push_back(std::move(part));
+            part.clear();
+        }
+    }
+    if (parts.empty() || std::any_of(parts.begin(), parts.end(), IsDotName)) {
+        throw CFileException(CFileException::badPath, 0, relative);
+    }
+    m_name = parts.back();
+    parts.pop_back();
+    try {
+        Walk(start, parts);
+    } catch (const CFileException&) {
+        Release();
+        throw;
+    }
+}
+
+PlacedFile::~PlacedFile() {
+    Release();
+}
+
+void PlacedFile::Walk(const std::string& start, const std::vector<std::string>& folders) {
+    HoldStart(start);
+    for (const std::string& part : folders) {
+        if (!m_missing.empty() || !Enter(part)) {
+            m_missing.push_back(part);
+        }
+    }
+}
+
+void PlacedFile::MakeMissingFolders() {
+    for (const std::string& part : m_missing) {
+        MakeFolder(part);
+        if (!Enter(part)) {
+            throw CFileException(CFileException::fileNotFound, 0, m_path);
+        }
+    }
+    m_missing.clear();
+}
