@@ -14,6 +14,7 @@
 #include "cli/restore.h"
 #include "cli/scan_report.h"
 #include "core/interrupt.h"
+#include "core/stop_flag.h"
 #include "scan/scanner.h"
 #include "treat/treatment_policy.h"
 
@@ -32,9 +33,10 @@ bool AllPathsScannable(const std::vector<std::string>& paths) {
     return allScannable;
 }
 
-// Every failed file is in the problem list, so the list alone tells.
-int ExitStatus(const ScanTotals& totals, bool allPathsScanned) {
-    if (totals.m_nProblemFiles > 0 || !allPathsScanned) {
+// Every failed file is in the problem list, so the list alone tells. A scan
+// that did not look at everything never ends as "nothing infected".
+int ExitStatus(const ScanTotals& totals, bool everythingScanned) {
+    if (totals.m_nProblemFiles > 0 || !everythingScanned) {
         return kExitProblems;
     }
     return totals.m_nTreated > 0 ? kExitTreated : kExitClean;
@@ -65,9 +67,9 @@ public:
     PolicyFromOptions& operator=(const PolicyFromOptions&) = delete;
 
     // Ends the report; false when a change was made that the manifest lacks.
-    bool Finish(const ScanTotals& totals) {
+    bool Finish(const ScanTotals& totals, bool interrupted) {
         if (m_reporting) {
-            m_reporting->Finish(totals);
+            m_reporting->Finish(totals, interrupted);
         }
         return m_backup == nullptr || m_backup->ManifestComplete();
     }
@@ -92,6 +94,17 @@ std::unique_ptr<std::ofstream> OpenReport(const std::string& path) {
     return report;
 }
 
+// A disk that fills up, or /dev/full, fails a write only when the buffer is
+// flushed or the file closed; true when every byte reached the file.
+bool ReportWritten(std::ofstream& report, const std::string& path) {
+    report.close();
+    if (report.fail()) {
+        std::cerr << "kelvane-scan: " << path << ": the report could not be written\n";
+        return false;
+    }
+    return true;
+}
+
 int Scan(const ScanOptions& options) {
     const std::unique_ptr<std::ofstream> report = OpenReport(options.m_reportFile);
     if (!options.m_reportFile.empty() && !report) {
@@ -102,12 +115,20 @@ int Scan(const ScanOptions& options) {
     StopScanOnInterrupt();
     const bool allPathsScannable = options.m_allDrives || AllPathsScannable(options.m_paths);
     const ScanTotals totals = options.m_allDrives ? ScanAllDrives() : ScanRoots(options.m_paths);
+    // Read after the walk: a stop that came too late to cut it short still
+    // counts, so that a stop request never ends as an all-clear.
+    const bool interrupted = g_bStopScan.load() != 0;
     std::cout.flush();
-    const bool recorded = policy.Finish(totals);
+    const bool recorded = policy.Finish(totals, interrupted);
+    const bool reported = report == nullptr || ReportWritten(*report, options.m_reportFile);
     if (options.m_dryRun) {
         std::cerr << "kelvane-scan: dry run: no file was changed\n";
     }
-    return recorded ? ExitStatus(totals, allPathsScannable) : kExitProblems;
+    if (interrupted) {
+        std::cerr << "kelvane-scan: interrupted: the scan did not finish\n";
+    }
+    const int status = ExitStatus(totals, allPathsScannable && !interrupted);
+    return recorded && reported ? status : kExitProblems;
 }
 
 }  // namespace

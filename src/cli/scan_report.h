@@ -24,8 +24,9 @@ public:
     void AfterChange(const std::string& path) override;
     void AfterTreatment(const std::string& path, const TreatmentRecord& record) override;
 
-    // The summary line: the report's counts, the problem files, the time taken.
-    void Finish(const ScanTotals& totals);
+    // The summary line: the report's counts, the problem files, whether the
+    // scan was stopped before it finished, the time taken.
+    void Finish(const ScanTotals& totals, bool interrupted);
 
 private:
     TreatmentPolicy& m_inner;
