@@ -105,14 +105,15 @@ bool ReportWritten(std::ofstream& report, const std::string& path) {
     return true;
 }
 
+// A stop from here on, even before the walk, ends the scan with its report.
 int Scan(const ScanOptions& options) {
+    StopScanOnInterrupt();
     const std::unique_ptr<std::ofstream> report = OpenReport(options.m_reportFile);
     if (!options.m_reportFile.empty() && !report) {
         return kExitProblems;
     }
     ConsoleHost host(options);
     PolicyFromOptions policy(options, report.get());
-    StopScanOnInterrupt();
     const bool allPathsScannable = options.m_allDrives || AllPathsScannable(options.m_paths);
     const ScanTotals totals = options.m_allDrives ? ScanAllDrives() : ScanRoots(options.m_paths);
     // Read after the walk: a stop that came too late to cut it short still
