@@ -13,14 +13,16 @@
 #include "cli/restore.h"
 #include "cli/scan_report.h"
 #include "core/interrupt.h"
+#include "core/stop_flag.h"
 #include "scan/scanner.h"
 #include "treat/treatment_policy.h"
 
 namespace {
 
-// Every failed file is in the problem list, so the list alone tells.
-int ExitStatus(const ScanTotals& totals, bool walkComplete) {
-    if (totals.m_nProblemFiles > 0 || !walkComplete) {
+// Every failed file is in the problem list, so the list alone tells. A scan
+// that did not look at everything never ends as "nothing infected".
+int ExitStatus(const ScanTotals& totals, bool everythingScanned) {
+    if (totals.m_nProblemFiles > 0 || !everythingScanned) {
         return kExitProblems;
     }
     return totals.m_nTreated > 0 ? kExitTreated : kExitClean;
@@ -53,9 +55,9 @@ public:
     ReportingPolicy* Reporting() const { return m_reporting.get(); }
 
     // Ends the report; false when a change was made that the manifest lacks.
-    bool Finish(const ScanTotals& totals) {
+    bool Finish(const ScanTotals& totals, bool interrupted) {
         if (m_reporting) {
-            m_reporting->Finish(totals);
+            m_reporting->Finish(totals, interrupted);
         }
         return m_backup == nullptr || m_backup->ManifestComplete();
     }
@@ -80,7 +82,20 @@ std::unique_ptr<std::ofstream> OpenReport(const std::string& path) {
     return report;
 }
 
+// A disk that fills up, or /dev/full, fails a write only when the buffer is
+// flushed or the file closed; true when every byte reached the file.
+bool ReportWritten(std::ofstream& report, const std::string& path) {
+    report.close();
+    if (report.fail()) {
+        std::cerr << "kelvane-scan: " << path << ": the report could not be written\n";
+        return false;
+    }
+    return true;
+}
+
+// A stop from here on, even before the walk, ends the scan with its report.
 int Scan(const ScanOptions& options) {
+    StopScanOnInterrupt();
     const std::unique_ptr<std::ofstream> report = OpenReport(options.m_reportFile);
     if (!options.m_reportFile.empty() && !report) {
         return kExitProblems;
@@ -88,14 +103,21 @@ int Scan(const ScanOptions& options) {
     ConsoleHost host(options);
     PolicyFromOptions policy(options, report.get());
     host.ReportTo(policy.Reporting());
-    StopScanOnInterrupt();
     const ScanTotals totals = options.m_allDrives ? ScanAllDrives() : ScanRoots(options.m_paths);
+    // Read after the walk: a stop that came too late to cut it short still
+    // counts, so that a stop request never ends as an all-clear.
+    const bool interrupted = g_bStopScan.load() != 0;
     std::cout.flush();
-    const bool recorded = policy.Finish(totals);
+    const bool recorded = policy.Finish(totals, interrupted);
+    const bool reported = report == nullptr || ReportWritten(*report, options.m_reportFile);
     if (options.m_dryRun) {
         std::cerr << "kelvane-scan: dry run: no file was changed\n";
     }
-    return recorded ? ExitStatus(totals, host.WalkComplete()) : kExitProblems;
+    if (interrupted) {
+        std::cerr << "kelvane-scan: interrupted: the scan did not finish\n";
+    }
+    const int status = ExitStatus(totals, host.WalkComplete() && !interrupted);
+    return recorded && reported ? status : kExitProblems;
 }
 
 }  // namespace

@@ -1,11 +1,16 @@
 #include "cli/options.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 
 #include "cli/backup_dir.h"
+#include "cli/manifest.h"
 #include "cli/path_text.h"
+#include "core/blank_signature.h"
+#include "core/code_page.h"
 #include "scan/file_types.h"
+#include "scan/mask_match.h"
 
 namespace {
 
@@ -18,7 +23,8 @@ const char kUsage[] =
     "Standard output is the scan's log, ending with a report.\n"
     "\n"
     "  --signature TEXT     a line of the block contains TEXT\n"
-    "                       (default \"Rem I am sorry! happy time\"; must not be empty)\n"
+    "                       (default \"Rem I am sorry! happy time\"; must not be\n"
+    "                       empty or only blanks)\n"
     "  --first-string TEXT  the block begins on the nearest line at or before the\n"
     "                       signature that contains TEXT (default \"<script language\")\n"
     "  --last-string TEXT   the block ends on the next line that contains TEXT\n"
@@ -44,15 +50,19 @@ const char kUsage[] =
     "                       below the PATHs); a file changed since is refused\n"
     "  --force              with --restore, put back files changed since too\n"
     "  --report FILE        write a JSON Lines report to FILE: one object per file\n"
-    "                       and mask treated, then a summary\n"
+    "                       and mask treated, then a summary; FILE must be neither\n"
+    "                       a file the scan treats nor the backup's manifest\n"
     "  --help               show this text\n"
     "  --version            show the version\n"
     "\n"
-    "Ctrl+C stops the scan after the file being treated. While standard error is\n"
-    "a terminal, a status line there shows how far the scan has come.\n"
+    "Ctrl+C, SIGTERM and SIGHUP (on Windows Ctrl+C, Ctrl+Break and closing the\n"
+    "console) stop the scan after the file being treated, with its report. While\n"
+    "standard error is a terminal, a status line there shows how far the scan has\n"
+    "come.\n"
     "\n"
     "Exit status: 0 nothing infected and no problem; 1 infected files found and\n"
-    "all treated; 2 a file caused a problem, a PATH could not be scanned, or the\n"
+    "all treated; 2 a file caused a problem, a PATH could not be scanned, the scan\n"
+    "was stopped before it finished, the report could not be written, or the\n"
     "command line was wrong. --restore: 0 every file restored, 2 some refused.\n"
     "\n"
     "Examples:\n"
@@ -91,12 +101,41 @@ std::optional<std::string> BackupDirMistake(const ScanOptions& options) {
     return UnfitBackupFolder(options.m_backupDir, options.m_paths);
 }
 
+bool MatchesAMask(const std::string& path, const MaskList& masks) {
+    const std::string pattern = ExtensionPattern(path);
+    return std::any_of(masks.begin(), masks.end(), [&pattern](const std::string& mask) {
+        return MaskMatches(mask, pattern, SystemCodePage());
+    });
+}
+
+// A file the scan would meet and treat: below a PATH (or on any drive) and
+// matched by a mask.
+bool TreatedByTheScan(const std::string& path, const ScanOptions& options) {
+    const bool walked =
+        options.m_allDrives ||
+        std::any_of(options.m_paths.begin(), options.m_paths.end(),
+                    [&path](const std::string& root) { return IsAtOrBelow(path, root); });
+    return walked && MatchesAMask(path, options.m_settings.m_masks);
+}
+
+// What is wrong with the report file of a scan, or nothing. Opening the
+// report empties it: it must not be a page of the site, nor the manifest
+// that the backup appends to.
+std::optional<std::string> ReportMistake(const ScanOptions& options) {
+    const std::string& report = options.m_reportFile;
+    if (!options.m_backupDir.empty() && IsAtOrBelow(report, ManifestPathIn(options.m_backupDir))) {
+        return "the report " + report + " is the backup's manifest";
+    }
+    if (TreatedByTheScan(report, options)) {
+        return "the report " + report + " is a file the scan would treat";
+    }
+    return std::nullopt;
+}
+
 // What is wrong with a scan's command line, or nothing.
 std::optional<std::string> ScanMistake(const ScanOptions& options) {
-    if (options.m_settings.m_strSignature.empty()) {
-        // With an empty signature every line of every file would be part of
-        // a block, and nearly every file scanned would be cut or deleted.
-        return "the signature must not be empty";
+    if (IsBlankSignature(options.m_settings.m_strSignature)) {
+        return "the signature must not be empty or only blanks";
     }
     if (options.m_allDrives == !options.m_paths.empty()) {
         return "give either PATHs or --all-drives";
@@ -104,7 +143,18 @@ std::optional<std::string> ScanMistake(const ScanOptions& options) {
     if (options.m_force) {
         return "--force goes only with --restore";
     }
-    return options.m_backupDir.empty() ? std::nullopt : BackupDirMistake(options);
+    if (!options.m_backupDir.empty()) {
+        if (std::optional<std::string> mistake = BackupDirMistake(options)) {
+            return mistake;
+        }
+    }
+    return options.m_reportFile.empty() ? std::nullopt : ReportMistake(options);
+}
+
+// An empty name, a script's unset variable say, would otherwise mean the
+// current folder, or no backup, restore or report where one was asked for.
+bool NamesAFileOrFolder(const std::string& option) {
+    return option == "--backup-dir" || option == "--restore" || option == "--report";
 }
 
 // The options that take a text, and the setting each one fills.
@@ -143,6 +193,9 @@ std::optional<int> ParseOptions(int argc, char** argv, ScanOptions& options) {
                 return UsageError(arg + " needs a TEXT");
             }
             *text = argv[i];
+            if (text->empty() && NamesAFileOrFolder(arg)) {
+                return UsageError(arg + " must not be empty");
+            }
         } else if (arg == "--exclude") {
             if (++i == argc) {
                 return UsageError(arg + " needs a GLOB");
@@ -160,18 +213,20 @@ std::optional<int> ParseOptions(int argc, char** argv, ScanOptions& options) {
             return kExitClean;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageError("unknown option " + arg);
+        } else if (arg.empty()) {
+            return UsageError("a PATH must not be empty");
         } else {
             options.m_paths.push_back(NormalisePath(arg));
         }
     }
-    for (std::string* dir : {&options.m_backupDir, &options.m_restoreDir}) {
-        *dir = dir->empty() ? *dir : NormalisePath(*dir);
+    for (std::string* path : {&options.m_backupDir, &options.m_restoreDir, &options.m_reportFile}) {
+        *path = path->empty() ? *path : NormalisePath(*path);
     }
+    options.m_settings.m_masks = ParseFileTypes(fileTypes);
     const std::optional<std::string> mistake =
         options.m_restoreDir.empty() ? ScanMistake(options) : RestoreMistake(options);
     if (mistake) {
         return UsageError(*mistake);
     }
-    options.m_settings.m_masks = ParseFileTypes(fileTypes);
     return std::nullopt;
 }

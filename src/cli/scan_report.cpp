@@ -77,13 +77,14 @@ void ReportingPolicy::LinkSkipped(const std::string& path) {
     m_out << "{\"path\":" << JsonString(path) << ",\"outcome\":\"skipped\",\"reason\":\"link\"}\n";
 }
 
-void ReportingPolicy::Finish(const ScanTotals& totals) {
+void ReportingPolicy::Finish(const ScanTotals& totals, bool interrupted) {
     const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - m_start;
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.3f", taken.count());
     m_out << "{\"summary\":true,\"checked\":" << totals.m_nChecked
           << ",\"treated\":" << totals.m_nTreated << ",\"errors\":" << totals.m_nErrors
-          << ",\"problem_files\":" << JsonArray(m_problemFiles) << ",\"duration_s\":" << seconds
-          << "}\n";
+          << ",\"problem_files\":" << JsonArray(m_problemFiles)
+          << ",\"interrupted\":" << (interrupted ? "true" : "false")
+          << ",\"duration_s\":" << seconds << "}\n";
     m_out.flush();
 }

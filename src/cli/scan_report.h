@@ -28,8 +28,9 @@ public:
     void FolderNotScanned(const std::string& path);
     void LinkSkipped(const std::string& path);
 
-    // The summary line: the report's counts, the problem files, the time taken.
-    void Finish(const ScanTotals& totals);
+    // The summary line: the report's counts, the problem files, whether the
+    // scan was stopped before it finished, the time taken.
+    void Finish(const ScanTotals& totals, bool interrupted);
 
 private:
     TreatmentPolicy& m_inner;

@@ -149,17 +149,25 @@ void ScanDirectory(const std::string& path) {
     TreeWalk().Walk(path);
 }
 
+// An exception (out of memory, say) ends the walk as a stop does: the scan
+// still gets its closing banner and report, which never claims a whole walk,
+// and the statistics are cleared for the next scan. A rewrite is atomic, so
+// no file is left half-written.
 ScanTotals ScanRoots(const std::vector<std::string>& roots) {
-    for (const std::string& root : roots) {
-        if (StopRequested()) {
-            break;
+    try {
+        for (const std::string& root : roots) {
+            if (StopRequested()) {
+                break;
+            }
+            Log("==================== Drive " + root + " ===================");
+            if (IsFile(root)) {
+                HandleFile(root);
+            } else {
+                ScanDirectory(root);
+            }
         }
-        Log("==================== Drive " + root + " ===================");
-        if (IsFile(root)) {
-            HandleFile(root);
-        } else {
-            ScanDirectory(root);
-        }
+    } catch (...) {
+        g_bStopScan.store(1);
     }
     return EndScan();
 }

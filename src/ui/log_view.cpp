@@ -67,9 +67,31 @@ void CScanDlg::ScrollLogToLine(int32_t line) {
     m_listLog.Scroll(SIZE{0, ScrollToEndAmount(item, line)});
 }
 
+// A scan may outlive the window (Cancel does not wait for it): its last lines then go nowhere,
+// never to a window handle that has been destroyed and may since name another window.
+void CScanDlg::AddLogLine(const std::string& line) {
+    EnterCriticalSection(&m_logLock);
+    if (!m_bLogClosed) {
+        AppendToLog(line);
+    }
+    LeaveCriticalSection(&m_logLock);
+}
+
+// Before the window is destroyed. The worker holds the lock while it waits for this thread to
+// take its messages, so this thread takes them while it waits for the lock.
+void CScanDlg::CloseLog() {
+    while (!TryEnterCriticalSection(&m_logLock)) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    m_bLogClosed = true;
+    LeaveCriticalSection(&m_logLock);
+}
+
 // The worker sends each message and waits for the window's thread, so lines arrive in order
 // and the item exists before its rectangle is asked for.
-void CScanDlg::AddLogLine(const std::string& line) {
+void CScanDlg::AppendToLog(const std::string& line) {
     const int32_t n = m_nLogLines;
     m_listLog.InsertItem(n, line.c_str());
     ScrollLogToLine(n);

@@ -1,4 +1,5 @@
 #include "app/help_files.h"
+#include "core/blank_signature.h"
 #include "core/stop_flag.h"
 #include "scan/file_types.h"
 #include "ui/scan_dlg.h"
@@ -36,10 +37,9 @@ void CScanDlg::CloseScanThread() {
     m_hScanThread = nullptr;
 }
 
-// An empty signature would make every line a signature line, and with the remove flag set
-// almost every file would be deleted. True, after telling the user, when it is empty.
-bool CScanDlg::RefuseEmptySignature() const {
-    if (!m_strSignature.empty()) {
+// True, after telling the user, when the signature is empty or only blanks.
+bool CScanDlg::RefuseBlankSignature() const {
+    if (!IsBlankSignature(m_strSignature)) {
         return false;
     }
     MessageBoxA(m_hWnd, "The Unique Virus Signature must not be empty.", "Kelvane",
@@ -52,7 +52,7 @@ void CScanDlg::OnStart() {
         return;
     }
     UpdateData(true);
-    if (RefuseEmptySignature()) {
+    if (RefuseBlankSignature()) {
         return;
     }
     m_masks = ParseFileTypes(m_strFileTypes);
@@ -76,6 +76,12 @@ void CScanDlg::OnOK() {
     }
     WinHelpA(m_hWnd, kHelpFileName, HELP_QUIT, 0);
     CDialog::OnOK();
+}
+
+// Cancel closes the window at once, even while a scan runs (which ends after the window).
+void CScanDlg::OnCancel() {
+    CloseLog();
+    CDialog::OnCancel();
 }
 
 // The worker finishes the file it is treating before it looks at the stop request.

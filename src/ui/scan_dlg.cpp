@@ -12,9 +12,12 @@ CScanDlg::CScanDlg() : CDialog(IDD_KELVANE_DIALOG) {
     m_strFirstString.clear();
     m_strLastString.clear();
     m_bRemoveOnError = 0;
+    InitializeCriticalSection(&m_logLock);
 }
 
-CScanDlg::~CScanDlg() = default;
+CScanDlg::~CScanDlg() {
+    DeleteCriticalSection(&m_logLock);
+}
 
 BEGIN_MESSAGE_MAP(CScanDlg, CDialog)
     ON_WM_SYSCOMMAND()

@@ -16,7 +16,8 @@ public:
     CScanDlg();
     ~CScanDlg() override;
 
-    // Appends a line to the log and scrolls it into view. Called on the worker thread.
+    // Appends a line to the log and scrolls it into view; once the window is closing, drops it.
+    // Called on the worker thread.
     void AddLogLine(const std::string& line) override;
 
     // Once the window has closed: stops a scan that still runs and waits until it has ended,
@@ -29,6 +30,7 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
+    void OnCancel() override;
 
 private:
     // Initialisation.
@@ -41,11 +43,13 @@ private:
     void OnTimer(UINT_PTR nIDEvent);
     void ScrollLogToEnd();
     void ScrollLogToLine(int32_t line);  // the line comes into view, with every line after it
+    void AppendToLog(const std::string& line);
+    void CloseLog();
 
     // Scan control.
     bool IsScanRunning();
     void CloseScanThread();
-    bool RefuseEmptySignature() const;
+    bool RefuseBlankSignature() const;
     void OnStart();
     void OnStop();
 
@@ -63,6 +67,10 @@ private:
     HICON m_hIcon = nullptr;
     HANDLE m_hScanThread = nullptr;
     int32_t m_nLogLines = 0;  // lines in the log, and the index of the next one
+    // Held by the worker while it sends a line to the list; m_bLogClosed, set as the window
+    // closes, makes it drop every later line.
+    CRITICAL_SECTION m_logLock;
+    bool m_bLogClosed = false;
 };
 
 extern CScanDlg g_scanDlg;

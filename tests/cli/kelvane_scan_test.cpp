@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -13,6 +14,7 @@
 #endif
 
 #include "cli/scan_site.h"
+#include "cli/tree_snapshot.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
 
@@ -177,16 +179,19 @@ TEST_F(KelvaneScanTest, RelativePathIsShownAbsoluteWithoutATrailingSeparator) {
 }
 
 // Every mistake on the command line: status 2, a hint on standard error,
-// no scan at all.
+// no scan at all, the tree as it was. "DIR" stands for a folder holding an
+// infected page and an empty folder "bak".
 class UsageErrorTest : public ::testing::TestWithParam<std::vector<std::string>> {};
 
 TEST_P(UsageErrorTest, ScansNothingAndSaysWhy) {
     TempDir dir;
-    const std::string page = dir.Write("page.htm", kBlock);
+    dir.Write("page.htm", kBlock);
+    fs::create_directory(dir.Root() / "bak");
+    const TreeSnapshot before = SnapshotOf(dir.Root());
     std::vector<std::string> args = GetParam();
     for (std::string& arg : args) {
-        if (arg == "DIR") {
-            arg = dir.Root().string();
+        if (arg.rfind("DIR", 0) == 0) {
+            arg = (dir.Root() / fs::path(arg.substr(3)).relative_path()).string();
         }
     }
     const ProcessResult result = Scan(args);
@@ -194,15 +199,27 @@ TEST_P(UsageErrorTest, ScansNothingAndSaysWhy) {
     EXPECT_THAT(result.m_stdout, IsEmpty());
     EXPECT_THAT(result.m_stderr, StartsWith("kelvane-scan: "));
     EXPECT_THAT(result.m_stderr, HasSubstr("--help"));
-    EXPECT_EQ(ReadBytes(page), kBlock);
+    EXPECT_EQ(Differences(before, SnapshotOf(dir.Root()), true), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Mistakes, UsageErrorTest,
-                         ::testing::Values(std::vector<std::string>{},
-                                           std::vector<std::string>{"--signature", "", "DIR"},
-                                           std::vector<std::string>{"--bogus", "DIR"},
-                                           std::vector<std::string>{"DIR", "--signature"},
-                                           std::vector<std::string>{"--all-drives", "DIR"}));
+// An empty PATH (what "$UNSET" gives) is tried in a dry run, so that a
+// broken rule reads the current folder rather than changing it.
+INSTANTIATE_TEST_SUITE_P(
+    Mistakes, UsageErrorTest,
+    ::testing::Values(std::vector<std::string>{},
+                      std::vector<std::string>{"--signature", "", "DIR"},
+                      std::vector<std::string>{"--signature", " ", "DIR"},
+                      std::vector<std::string>{"--signature", "\t ", "DIR"},
+                      std::vector<std::string>{"--dry-run", "", "DIR"},
+                      std::vector<std::string>{"--report", "", "DIR"},
+                      std::vector<std::string>{"--backup-dir", "", "DIR"},
+                      std::vector<std::string>{"--restore", "", "DIR"},
+                      std::vector<std::string>{"--report", "DIR/page.htm", "DIR"},
+                      std::vector<std::string>{"--backup-dir", "DIR/bak", "--report",
+                                               "DIR/bak/manifest.jsonl", "DIR/page.htm"},
+                      std::vector<std::string>{"--bogus", "DIR"},
+                      std::vector<std::string>{"DIR", "--signature"},
+                      std::vector<std::string>{"--all-drives", "DIR"}));
 
 TEST(KelvaneScanHelp, NamesEveryOptionDefaultAndExitStatus) {
     const ProcessResult result = Scan({"--help"});
@@ -217,10 +234,13 @@ TEST(KelvaneScanHelp, NamesEveryOptionDefaultAndExitStatus) {
     EXPECT_THAT(Scan({"--version"}).m_stdout, StartsWith("kelvane-scan 1."));
 }
 
-// Ctrl+C in the middle of a long scan: the file being treated is finished,
-// the break banner and the report end the log, and every file is either
-// as it was or cleaned, never in between.
-TEST_F(KelvaneScanTest, InterruptEndsTheScanWithTheBreakBannerAndNoHalfWrittenFile) {
+// Ctrl+C, kill and a closed terminal in the middle of a long scan: the file
+// being treated is finished, the break banner and the report end the log,
+// every file is either as it was or cleaned, never in between, no temporary
+// file is left, and the scan never ends as an all-clear.
+class InterruptTest : public KelvaneScanTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(InterruptTest, EndsTheScanWithTheBreakBannerTheReportAndStatusTwo) {
 #ifdef _WIN32
     // Wine delivers a console's Ctrl+C to a test's own handler but not to a
     // program it starts with redirected output; the handler is tested alone.
@@ -231,12 +251,14 @@ TEST_F(KelvaneScanTest, InterruptEndsTheScanWithTheBreakBannerAndNoHalfWrittenFi
     for (int i = 0; i < kFiles; ++i) {
         m_dir.Write("page" + std::to_string(i) + ".htm", original);
     }
-    ChildProcess scan("kelvane-scan", {Root()});
+    const TempDir out;
+    const std::string report = out.Path("report.jsonl");
+    ChildProcess scan("kelvane-scan", {"--report", report, Root()});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (scan.OutputSoFar().empty() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    scan.Interrupt();
+    scan.Interrupt(GetParam());
     const ProcessResult result = scan.Wait();
     const std::vector<std::string> lines = OutputLines(result.m_stdout);
     ASSERT_GE(lines.size(), 5u);
@@ -254,8 +276,16 @@ TEST_F(KelvaneScanTest, InterruptEndsTheScanWithTheBreakBannerAndNoHalfWrittenFi
     EXPECT_LT(cleaned, kFiles) << "the scan stopped early";
     EXPECT_EQ(lines[lines.size() - 2],
               "Infected and successful treat files: " + std::to_string(cleaned));
-    EXPECT_EQ(result.m_exitCode, cleaned > 0 ? 1 : 0);
+    EXPECT_EQ(result.m_exitCode, 2);
+    EXPECT_THAT(result.m_stderr, HasSubstr("kelvane-scan: interrupted: the scan did not finish"));
+    EXPECT_THAT(ReadBytes(report), HasSubstr(",\"interrupted\":true,"));
 }
+
+#ifdef _WIN32
+INSTANTIATE_TEST_SUITE_P(Signals, InterruptTest, ::testing::Values(SIGINT, SIGBREAK));
+#else
+INSTANTIATE_TEST_SUITE_P(Signals, InterruptTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP));
+#endif
 
 // Fills a tree of two levels with files pages, one in twenty infected.
 void GrowTree(const fs::path& root, int files) {

@@ -95,6 +95,7 @@ TEST_F(ReportTest, SummaryAgreesWithTheLogsReport) {
     EXPECT_EQ(m_summary.at("errors").m_text, LogValue(m_log, "Error while treat files"));
     EXPECT_EQ(std::to_string(m_lines), LogValue(m_log, "Total checked files"));
     EXPECT_THAT(m_summary.at("problem_files").m_items, ElementsAreArray(LoggedProblemFiles(m_log)));
+    EXPECT_EQ(m_summary.at("interrupted").m_text, "false");
     EXPECT_EQ(m_summary.at("duration_s").m_kind, JsonValue::kLiteral);
 }
 
@@ -121,6 +122,20 @@ TEST_F(ReportTest, KeptAndMissingFilesAreFailedAndErrors) {
     ScanWithReport({"--file-types", "*.htm *.htm"});
     EXPECT_EQ(Field(DeletedFile(m_site), "outcome"), "error") << "met again after its deletion";
     EXPECT_EQ(Field(DeletedFile(m_site), "error"), "read");
+}
+
+// A report lost to a full disk is said, and the scan ends with status 2
+// although it found nothing.
+TEST(ReportWriteFailure, FullDiskIsSaidAndTheStatusIsTwo) {
+#ifdef _WIN32
+    GTEST_SKIP() << "no full device on Windows";
+#endif
+    TempDir dir;
+    const std::string page = dir.Write("page.htm", "clean\n");
+    const ProcessResult result = Scan({"--report", "/dev/full", page});
+    EXPECT_EQ(result.m_exitCode, 2);
+    EXPECT_THAT(result.m_stderr,
+                ::testing::HasSubstr("/dev/full: the report could not be written"));
 }
 
 // A rewrite that fails and a protection that then cannot be put back: the

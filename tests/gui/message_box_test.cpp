@@ -1,4 +1,4 @@
-// The program's message boxes: Start refusing an empty signature, and help without a help
+// The program's message boxes: Start refusing an empty or blank signature, and help without a help
 // engine (the sandbox has none). Each box is checked for its owner, which decides whether the
 // main window can be used while it is open.
 #include <gmock/gmock.h>
@@ -50,16 +50,22 @@ protected:
     KelvaneApp m_app;
 };
 
-TEST_F(MessageBoxTest, EmptySignatureIsRefusedAtStartByABoxOverTheWindow) {
-    m_app.SetText(kSignatureEdit, "");
-    ExpectBox(
-        m_app.Window(), [&] { m_app.PostClick(kStartButton); },
-        [&](HWND) {
-            EXPECT_FALSE(IsWindowEnabled(m_app.Window()));
-            EXPECT_THAT(m_app.Log(), IsEmpty());
-        });
-    EXPECT_TRUE(IsWindowEnabled(m_app.Window()));
-    EXPECT_EQ(ReadWholeFile(m_page), Infected("home", "\r\n"));
+// A signature of blanks is found in nearly every line, as an empty one is in every line.
+TEST_F(MessageBoxTest, EmptyOrBlankSignatureIsRefusedAtStartByABoxOverTheWindow) {
+    for (const char* signature : {"", " \t "}) {
+        SCOPED_TRACE(::testing::PrintToString(signature));
+        m_app.SetText(kSignatureEdit, signature);
+        ExpectBox(
+            m_app.Window(), [&] { m_app.PostClick(kStartButton); },
+            [&](HWND box) {
+                EXPECT_EQ(WindowText(GetDlgItem(box, kMessageBoxText)),
+                          "The Unique Virus Signature must not be empty.");
+                EXPECT_FALSE(IsWindowEnabled(m_app.Window()));
+                EXPECT_THAT(m_app.Log(), IsEmpty());
+            });
+        EXPECT_TRUE(IsWindowEnabled(m_app.Window()));
+        EXPECT_EQ(ReadWholeFile(m_page), Infected("home", "\r\n"));
+    }
 
     // Had the refused Start begun a scan, this one would be ignored or follow it.
     m_app.SetText(kSignatureEdit, "Rem I am sorry! happy time");

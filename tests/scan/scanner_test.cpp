@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <new>
 
 #include "core/stop_flag.h"
 #include "fileio/fault_injection.h"
 #include "scan/file_types.h"
+#include "scan/scan_stats.h"
 #include "support/capture_host.h"
 #include "support/os_errors.h"
 #include "support/temp_dir.h"
@@ -165,6 +167,31 @@ TEST(ScannerStop, StopDuringTheLastFileOfTheLastRootIsABreak) {
             "==================== Drive " + dir.Root().string() + " ===================", path,
             "       ==>>Infected. Remove OK!!!", kBreak, "REPORT:", "Total checked files: 1",
             "Infected and successful treat files: 1", "Error while treat files: 0"));
+}
+
+// Fails as an allocation would, whenever the walk begins to list a folder.
+class ThrowingHost : public CaptureHost {
+public:
+    void WalkingFolder(const std::string& /*fullPath*/) override { throw std::bad_alloc(); }
+};
+
+// An exception out of the walk still ends the scan with the break banner,
+// never the all-clear, and the report, and the next scan counts from zero.
+TEST(ScannerException, EndsTheScanWithTheBreakAndTheReportAndClearsTheStatistics) {
+    ThrowingHost host;
+    host.m_masks = ParseFileTypes("*.htm");
+    TempDir dir;
+    const std::string page = dir.Write("a.htm", kInfected);
+    ScanRoots({page, dir.Root().string()});
+    g_bStopScan = 0;
+    EXPECT_THAT(
+        host.m_log,
+        ElementsAre("==================== Drive " + page + " ===================", page,
+                    "       ==>>Infected. Remove OK!!!",
+                    "==================== Drive " + dir.Root().string() + " ===================",
+                    kBreak, "REPORT:", "Total checked files: 1",
+                    "Infected and successful treat files: 1", "Error while treat files: 0"));
+    EXPECT_EQ(g_scanStats.Totals().m_nChecked, 0);
 }
 
 // Leaves out every entry whose full path ends in "skip".

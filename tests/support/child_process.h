@@ -26,8 +26,9 @@ public:
 
     // What the program has written to standard output so far.
     std::string OutputSoFar() const;
-    // Ctrl+C: SIGINT, or the console's Ctrl+C event on Windows.
-    void Interrupt();
+    // Sends the signal; on Windows, SIGINT and SIGBREAK are the console's
+    // Ctrl+C and Ctrl+Break events.
+    void Interrupt(int signal);
     // Ends it at once, as a crash or a power cut would: SIGKILL, or
     // TerminateProcess on Windows.
     void Kill();

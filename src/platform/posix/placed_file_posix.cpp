@@ -88,7 +88,8 @@ void GiveOwnerAndMode(int fd, const KeptFile& file) {
 }
 
 void GiveTimes(int fd, const FileStatus& status) {
-    const struct timespec times[2] = {{status.m_lastAccessTime, 0}, {status.m_lastWriteTime, 0}};
+    const struct timespec times[2] = {{status.m_lastAccessTime, status.m_lastAccessNanos},
+                                      {status.m_lastWriteTime, status.m_lastWriteNanos}};
     if (InjectedFailure(FileCall::SetTimes) || futimens(fd, times) != 0) {
         throw FileErrorFromOs(errno);
     }
@@ -211,8 +212,10 @@ KeptFile PlacedFile::Load() const {
     KeptFile file;
     file.m_bytes = ReadWhole(fd.Get(), path);
     file.m_status.m_permissions = info.st_mode & 07777;
-    file.m_status.m_lastWriteTime = info.st_mtime;
-    file.m_status.m_lastAccessTime = info.st_atime;
+    file.m_status.m_lastWriteTime = info.st_mtim.tv_sec;
+    file.m_status.m_lastWriteNanos = static_cast<int32_t>(info.st_mtim.tv_nsec);
+    file.m_status.m_lastAccessTime = info.st_atim.tv_sec;
+    file.m_status.m_lastAccessNanos = static_cast<int32_t>(info.st_atim.tv_nsec);
     file.m_owner = FileOwner{info.st_uid, info.st_gid, {}};
     return file;
 }

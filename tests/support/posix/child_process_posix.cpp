@@ -61,8 +61,8 @@ std::string ChildProcess::OutputSoFar() const {
     return ReadBytes(m_outputDir.Path("stdout"));
 }
 
-void ChildProcess::Interrupt() {
-    kill(m_os->m_pid, SIGINT);
+void ChildProcess::Interrupt(int signal) {
+    kill(m_os->m_pid, signal);
 }
 
 void ChildProcess::Kill() {

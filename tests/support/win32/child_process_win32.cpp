@@ -2,6 +2,7 @@
 // After windows.h, which it needs.
 #include <psapi.h>
 
+#include <csignal>
 #include <stdexcept>
 
 #include "support/child_process.h"
@@ -34,10 +35,10 @@ std::string QuoteArgument(const std::string& arg) {
 }
 
 BOOL WINAPI IgnoreInterrupt(DWORD event) {
-    return event == CTRL_C_EVENT;
+    return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
 }
 
-// Ctrl+C goes to every program of a console. The test takes a console of
+// Ctrl+C and Ctrl+Break go to every program of a console. The test takes a console of
 // its own, which the programs it starts share, and ignores the event itself.
 void ShareAConsoleWithChildren() {
     static const bool shared = [] {
@@ -106,8 +107,8 @@ std::string ChildProcess::OutputSoFar() const {
     return ReadBytes(m_outputDir.Path("stdout"));
 }
 
-void ChildProcess::Interrupt() {
-    GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+void ChildProcess::Interrupt(int signal) {
+    GenerateConsoleCtrlEvent(signal == SIGBREAK ? CTRL_BREAK_EVENT : CTRL_C_EVENT, 0);
 }
 
 void ChildProcess::Kill() {
