@@ -7,6 +7,9 @@ packages=(
     cmake make g++ clang-format googletest clang libclang-rt-14-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     wine wine32:i386 wine64 xvfb
+    # Wine's own stand-ins for the Windows system fonts, without which the
+    # window's captions and close box are drawn with the wrong glyphs.
+    fonts-wine
 )
 
 installed() {
