@@ -10,6 +10,9 @@ packages=(
     # Wine's own stand-ins for the Windows system fonts, without which the
     # window's captions and close box are drawn with the wrong glyphs.
     fonts-wine
+    # make dist and its tests: the Debian package (shared-library
+    # dependencies, lintian), the Windows zip, the man page.
+    dpkg-dev file lintian zip unzip man-db
 )
 
 installed() {
