@@ -21,8 +21,10 @@ deb=${debs[0]}
 echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
 
 # Lintian's warnings are printed; an error fails the test.
-lintian --fail-on error "$deb" 2>&1 | grep -v 'running with root privileges' || true
-lintian --fail-on error "$deb" >/dev/null 2>&1 || fail "lintian reports an error"
+lintian_status=0
+lintian_output=$(lintian --fail-on error "$deb" 2>&1) || lintian_status=$?
+grep -v 'running with root privileges' <<<"$lintian_output" || true
+[ $lintian_status -eq 0 ] || fail "lintian reports an error"
 
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
