@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 WINDOWS_TEST_PRESET = $(shell tools/wine-run.sh --can-run-win32 && echo win32 || echo win64)
 SOURCES = $(shell git ls-files --cached --others --exclude-standard '*.cpp' '*.h')
 
-.PHONY: bootstrap build build-windows-tests format format-check test run bench bench-window
+.PHONY: bootstrap build build-windows-tests dist format format-check test run bench bench-window
 
 bootstrap:
 	@tools/bootstrap.sh
@@ -20,6 +20,18 @@ build: bootstrap
 build-windows-tests: build
 	@preset=$(WINDOWS_TEST_PRESET); [ $$preset = win32 ] || \
 	    { cmake --preset $$preset >/dev/null && cmake --build --preset $$preset -j $(JOBS); }
+
+# The Debian package of kelvane-scan and the zip for Windows, in build/dist. Only what they
+# hold is built, not the tests.
+dist: bootstrap
+	@for preset in native win32; do \
+	    cmake --preset $$preset >/dev/null && cmake --build --preset $$preset -j $(JOBS) --target shipped >/dev/null || exit 1; \
+	done
+	@rm -f build/dist/*.deb build/dist/*.zip
+	@for package in deb zip; do \
+	    cpack --preset $$package >build/cpack-$$package.log 2>&1 || { cat build/cpack-$$package.log; exit 1; }; \
+	done
+	@stat -c '%n  %s bytes' build/dist/*.deb build/dist/*.zip
 
 format:
 	clang-format -i $(SOURCES)

@@ -7,6 +7,12 @@ packages=(
     cmake make g++ clang-format googletest clang libclang-rt-14-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     wine wine32:i386 wine64 xvfb
+    # Wine's own stand-ins for the Windows system fonts, without which the
+    # window's captions and close box are drawn with the wrong glyphs.
+    fonts-wine
+    # make dist and its tests: the Debian package (shared-library
+    # dependencies, lintian), the Windows zip, the man page.
+    dpkg-dev file lintian zip unzip man-db
 )
 
 installed() {

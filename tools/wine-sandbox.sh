@@ -74,9 +74,19 @@ mkdir -p "$HOME" "$TMPDIR"
 # a program asking for them gets a failure at once.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winhlp32.exe,winebrowser.exe=d"
 
+# Wine's own stand-ins for the Windows system fonts (Marlett draws the caption
+# buttons, MS Sans Serif the dialogs). Debian's Wine looks for them beside
+# its data folder, not where fonts-wine puts them; every Wine looks in
+# C:\windows\Fonts, so the template gets them there.
+wine_fonts=/usr/share/wine/fonts
+
 # What a prefix was made for; a prefix made for anything else is made anew.
 prefix_kind() {
-    echo "$arch $("$loader" --version)"
+    echo "$arch $("$loader" --version), $(find "$wine_fonts" -type f 2>/dev/null | wc -l) fonts of Wine's"
+}
+
+link_wine_fonts() {
+    [ ! -d "$wine_fonts" ] || ln -sf "$wine_fonts"/* "$1/"
 }
 
 # The template is made once, under a lock, and rebuilt when Wine changes.
@@ -90,6 +100,7 @@ make_template() {
             env "${env[@]}" "$loader" wineboot --init >"$template/wineboot.log" 2>&1
             env "${env[@]}" "$wineserver" -w
             detach_profile_folders "$template/prefix/drive_c/users"
+            link_wine_fonts "$template/prefix/drive_c/windows/Fonts"
             prefix_kind >"$template/ready"
         fi
     ) 9>"$template.lock"
