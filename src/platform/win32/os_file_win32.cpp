@@ -79,6 +79,26 @@ HANDLE CreateTemporary(const std::string& name) {
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// Reading moves a file's last-access time where the volume keeps one; a time
+// of all ones set on the handle asks the system to leave it as it is. That
+// needs the right to write attributes, which a read-only medium refuses:
+// there the file is read all the same.
+HANDLE OpenKeepingLastAccess(const std::string& path) {
+    const HANDLE keeping = CreateFileA(path.c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES, 0,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (keeping != INVALID_HANDLE_VALUE) {
+        const FILETIME leaveAsItIs = {0xFFFFFFFF, 0xFFFFFFFF};
+        SetFileTime(keeping, nullptr, &leaveAsItIs, nullptr);
+        return keeping;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_WRITE_PROTECT) {
+        return INVALID_HANDLE_VALUE;
+    }
+    return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+}
+
 }  // namespace
 
 ReadOnlyFile::~ReadOnlyFile() {
@@ -91,8 +111,7 @@ bool ReadOnlyFile::Open(const std::string& path) {
     if (InjectedFailure(FileCall::OpenRead)) {
         return false;
     }
-    m_handle = FromHandle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    m_handle = FromHandle(OpenKeepingLastAccess(path));
     return m_handle != kNoHandle;
 }
 

@@ -39,7 +39,6 @@ FILETIME FileTimeOf(WORD year, WORD month, WORD day, WORD hour, WORD minute, WOR
 
 // Half a second past 2001-02-03 04:05:06 UTC, and the same time cut to the second.
 const FILETIME kWithFraction = FileTimeOf(2001, 2, 3, 4, 5, 6, 500);
-const FILETIME kTruncated = FileTimeOf(2001, 2, 3, 4, 5, 6);
 const FILETIME k2012 = FileTimeOf(2012, 6, 15, 10, 20, 30);
 
 uint64_t Ticks(const FILETIME& time) {
@@ -169,7 +168,7 @@ protected:
 class FileStatusRestoreWin32 : public TempFolderTest,
                                public ::testing::WithParamInterface<Named<DWORD>> {};
 
-TEST_P(FileStatusRestoreWin32, AttributesAndTimesComeBackToTheSecond) {
+TEST_P(FileStatusRestoreWin32, AttributesAndTimesComeBackToThe100Nanoseconds) {
     const std::string path = MakeFile("index.htm", "<html>\n");
     SetRawTimes(path, kWithFraction);
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), GetParam().m_value));
@@ -185,8 +184,8 @@ TEST_P(FileStatusRestoreWin32, AttributesAndTimesComeBackToTheSecond) {
     SetFileStatus(path, saved);
 
     EXPECT_EQ(Attributes(path), before);
-    EXPECT_EQ(LastWriteTicks(path), Ticks(kTruncated));
-    EXPECT_EQ(Ticks(RawStatus(path).ftLastAccessTime), Ticks(kTruncated));
+    EXPECT_EQ(LastWriteTicks(path), Ticks(kWithFraction));
+    EXPECT_EQ(Ticks(RawStatus(path).ftLastAccessTime), Ticks(kWithFraction));
 }
 
 INSTANTIATE_TEST_SUITE_P(ReadOnlyHiddenSystem, FileStatusRestoreWin32,
@@ -221,6 +220,7 @@ TEST_F(FileStatusWin32, ReadOnlyFileLosesTheBitBeforeItsTimesAreSet) {
     const std::string path = MakeDatedFile(FILE_ATTRIBUTE_READONLY, status);
     status.m_attributes &= static_cast<uint8_t>(~kAttrReadOnly);
     status.m_lastWriteTime = k2012_06_15_10_20_30;
+    status.m_lastWriteNanos = 0;
 
     InjectFault(FileCall::SetTimes, 1, ERROR_ACCESS_DENIED);
     EXPECT_THAT([&] { SetFileStatus(path, status); },
@@ -238,6 +238,7 @@ TEST_F(FileStatusWin32, ReadOnlyBitIsSetAfterTheTimes) {
     const std::string path = MakeDatedFile(FILE_ATTRIBUTE_ARCHIVE, status);
     status.m_attributes |= kAttrReadOnly;
     status.m_lastWriteTime = k2012_06_15_10_20_30;
+    status.m_lastWriteNanos = 0;
 
     InjectFault(FileCall::SetTimes, 1, ERROR_ACCESS_DENIED);
     EXPECT_THAT([&] { SetFileStatus(path, status); },
@@ -269,6 +270,7 @@ TEST_F(FileStatusWin32, TimeAfterJanuary2038SurvivesARoundTrip) {
     FileStatus status;
     const std::string path = MakeDatedFile(FILE_ATTRIBUTE_ARCHIVE, status);
     status.m_creationTime = status.m_lastWriteTime = status.m_lastAccessTime = k2040_01_01;
+    status.m_creationNanos = status.m_lastWriteNanos = status.m_lastAccessNanos = 0;
 
     SetFileStatus(path, status);
     EXPECT_EQ(LastWriteTicks(path), Ticks(FileTimeOf(2040, 1, 1, 0, 0, 0)));
