@@ -4,23 +4,35 @@
 // the file layer fail with a chosen error, as the OS would report it. The
 // backends ask TakeInjectedFault before every call; outside tests nothing is
 // injected and the check costs a counter increment.
-enum class FileCall {
-    OpenRead,
-    Read,
-    CloseRead,
-    CreateTemporary,
-    Write,
-    Flush,
-    Replace,
-    GetStatus,
-    GetAttributes,
-    SetAttributes,
-    SetTimes,
-    Delete,
-    ListDirectory,
-    OpenAppend,
-};
-constexpr int kFileCallCount = static_cast<int>(FileCall::OpenAppend) + 1;
+
+// Every call of the file layer, listed once: the enum, the count and the
+// names come from here, and the fault matrix tries each one, so a call added
+// to this list is counted, named and faulted without another edit.
+#define KELVANE_FILE_CALLS(X) \
+    X(OpenRead)               \
+    X(Read)                   \
+    X(CloseRead)              \
+    X(CreateTemporary)        \
+    X(Write)                  \
+    X(Flush)                  \
+    X(Replace)                \
+    X(GetStatus)              \
+    X(GetAttributes)          \
+    X(SetAttributes)          \
+    X(SetTimes)               \
+    X(Delete)                 \
+    X(ListDirectory)          \
+    X(OpenAppend)
+
+#define KELVANE_FILE_CALL_ENUMERATOR(call) call,
+enum class FileCall { KELVANE_FILE_CALLS(KELVANE_FILE_CALL_ENUMERATOR) };
+#undef KELVANE_FILE_CALL_ENUMERATOR
+
+#define KELVANE_FILE_CALL_NAME(call) #call,
+constexpr const char* kFileCallNames[] = {KELVANE_FILE_CALLS(KELVANE_FILE_CALL_NAME)};
+#undef KELVANE_FILE_CALL_NAME
+
+constexpr int kFileCallCount = static_cast<int>(sizeof kFileCallNames / sizeof kFileCallNames[0]);
 
 // From now on, the nth use (1 for the next one) of call fails with osError
 // (an errno value on POSIX, a GetLastError code on Windows).
