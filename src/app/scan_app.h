@@ -7,6 +7,11 @@ class CScanApp : public CWinApp {
 public:
     ~CScanApp() override;
 
+    void ShowAboutBox() override;
+    void ShowHelpContents(HWND hOwner) override;
+    void CloseHelp(HWND hOwner) override;
+    void OpenWebSite() override;
+
 protected:
     DECLARE_MESSAGE_MAP()
 

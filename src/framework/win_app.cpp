@@ -46,7 +46,7 @@ void CWinApp::StartUp(HINSTANCE hInstance) {
 // Every dialog has been drawn in 3D since Windows 95 (DS_3DLOOK is implied), so the templates
 // keep their styles; the manifest selects Common Controls 6 for the current visual style, and
 // the list-view class must be registered before a dialog creates its list.
-void CWinApp::Enable3dControls() {
+void CWinApp::RegisterCommonControls() {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
 }

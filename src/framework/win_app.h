@@ -29,9 +29,18 @@ public:
 
     CDialog* m_pMainWnd = nullptr;
 
+    // What the main window asks of the application it belongs to: the About
+    // box, the contents of the help file (closed again when the window ends)
+    // and the maker's site.
+    virtual void ShowAboutBox() = 0;
+    virtual void ShowHelpContents(HWND hOwner) = 0;
+    virtual void CloseHelp(HWND hOwner) = 0;
+    virtual void OpenWebSite() = 0;
+
 protected:
-    // Makes dialogs and controls look three-dimensional in the system's current style.
-    void Enable3dControls();
+    // Registers the list view's window class, which a dialog's list needs
+    // before the dialog is created.
+    void RegisterCommonControls();
 
     // The ID_HELP command: help on the window the user is working in.
     void OnHelp();

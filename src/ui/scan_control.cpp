@@ -1,6 +1,6 @@
-#include "app/help_files.h"
 #include "core/blank_signature.h"
 #include "core/stop_flag.h"
+#include "framework/win_app.h"
 #include "scan/file_types.h"
 #include "ui/scan_dlg.h"
 #include "ui/scan_thread.h"
@@ -74,7 +74,7 @@ void CScanDlg::OnOK() {
     if (IsScanRunning()) {
         return;
     }
-    WinHelpA(m_hWnd, kHelpFileName, HELP_QUIT, 0);
+    AfxGetApp()->CloseHelp(m_hWnd);
     CDialog::OnOK();
 }
 

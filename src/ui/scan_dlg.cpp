@@ -1,6 +1,5 @@
 #include "ui/scan_dlg.h"
 
-#include "app/about_dlg.h"
 #include "framework/resource_string.h"
 #include "framework/win_app.h"
 #include "res/resource.h"
@@ -76,8 +75,7 @@ void CScanDlg::SetDefaultSettings() {
 
 void CScanDlg::OnSysCommand(UINT nID, LPARAM) {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
-        CAboutDlg dlgAbout;
-        dlgAbout.DoModal();
+        AfxGetApp()->ShowAboutBox();
     } else {
         Default();  // the close command becomes IDCANCEL
     }
@@ -105,4 +103,12 @@ void CScanDlg::OnPaint() {
 // The cursor shown while the minimised window is dragged.
 HICON CScanDlg::OnQueryDragIcon() {
     return m_hIcon;
+}
+
+void CScanDlg::OnHelpButton() {
+    AfxGetApp()->ShowHelpContents(m_hWnd);
+}
+
+void CScanDlg::OnWebLink() {
+    AfxGetApp()->OpenWebSite();
 }

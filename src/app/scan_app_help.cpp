@@ -1,15 +1,14 @@
-#include <windows.h>
+#include "app/scan_app.h"
 
 #include <shellapi.h>
 
 #include "app/help_files.h"
 #include "framework/module_names.h"
-#include "framework/win_app.h"
-#include "ui/scan_dlg.h"
 
 namespace {
 
-// The message announces online help: the manual beside the program.
+// The help file is the window's; when it cannot start, the message
+// announces online help: the manual beside the program.
 void OpenManual() {
     const std::string manual = BesideFile(ModuleFileName(AfxGetInstanceHandle()), kManualFileName);
     ShellExecuteA(nullptr, "open", manual.c_str(), nullptr, "", SW_SHOW);
@@ -17,12 +16,16 @@ void OpenManual() {
 
 }  // namespace
 
-void CScanDlg::OnHelpButton() {
-    if (WinHelpA(m_hWnd, kHelpFileName, HELP_CONTENTS, 0)) {
+void CScanApp::ShowHelpContents(HWND hOwner) {
+    if (WinHelpA(hOwner, kHelpFileName, HELP_CONTENTS, 0)) {
         return;
     }
     MessageBoxA(nullptr,
                 "Inside help system error.\n Help window is not created. \nOnline help opens.",
                 "Error", MB_ICONINFORMATION);
     OpenManual();
+}
+
+void CScanApp::CloseHelp(HWND hOwner) {
+    WinHelpA(hOwner, kHelpFileName, HELP_QUIT, 0);
 }
