@@ -16,17 +16,6 @@ TEST(JsonString, HighBytesPassUnchanged) {
     EXPECT_EQ(JsonString("\xe9\x81\xa0"), "\"\xe9\x81\xa0\"");
 }
 
-// Whatever bytes a path holds, escaping and parsing give them back.
-TEST(JsonString, RoundTripsEveryByte) {
-    std::string every;
-    for (int c = 1; c < 256; ++c) {
-        every.push_back(static_cast<char>(c));
-    }
-    const std::optional<JsonObject> object = ParseJsonObject("{\"k\":" + JsonString(every) + "}");
-    ASSERT_TRUE(object);
-    EXPECT_EQ(object->at("k").m_text, every);
-}
-
 TEST(ParseJsonObject, ReadsStringsLiteralsAndStringArrays) {
     const std::optional<JsonObject> object = ParseJsonObject(
         R"( {"s": "x\u0041\/", "n": -12.5e1, "t": true, "z": null, "a": ["p", "q\"r"], "e": []} )");
@@ -40,11 +29,91 @@ TEST(ParseJsonObject, ReadsStringsLiteralsAndStringArrays) {
     EXPECT_TRUE(object->at("e").m_items.empty());
 }
 
+// What a strict reader takes, and what it reads: a surrogate pair is one
+// four-byte character, numbers are kept as written.
+TEST(ParseJsonObject, ReadsEscapesAndNumbersAsRfc8259WritesThem) {
+    const struct {
+        const char* m_value;
+        const char* m_read;
+    } kCases[] = {
+        {R"("\ud83d\ude00")", "\xf0\x9f\x98\x80"},
+        {R"("\u00E9\u20ac")", "\xc3\xa9\xe2\x82\xac"},
+        {"\"\xf0\x9f\x98\x80\"", "\xf0\x9f\x98\x80"},
+        {"0", "0"},
+        {"-0.5e+10", "-0.5e+10"},
+        {"1E5", "1E5"},
+        {"10", "10"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.m_value);
+        const std::optional<JsonObject> object =
+            ParseJsonObject(std::string("{\"k\":") + c.m_value + "}");
+        EXPECT_EQ(object ? object->at("k").m_text : "refused", c.m_read);
+    }
+}
+
 TEST(ParseJsonObject, RefusesWhatIsNotOneFlatObject) {
     for (const char* line :
          {"", "{", "{\"a\":1", "{\"a\":1}x", "{\"a\"1}", "{\"a\":\"x}", "{\"a\":\"\n\"}",
-          "{\"a\":nope}", "{\"a\":\"\\q\"}", "[1]", "{\"a\":{}}", "{\"a\":\"\\u12\"}"}) {
+          "{\"a\":nope}", "{\"a\":\"\\q\"}", "[1]", "{\"a\":{}}", "{\"a\":\"\\u12\"}",
+          // not strict JSON
+          "{\"a\":\"\\u 123\"}", "{\"a\":\"\\u0x12\"}", "{\"a\":\"\\u-001\"}",
+          "{\"a\":\"\\ud800\"}", "{\"a\":\"\\udc00\\ud800\"}", "{\"a\":\"\\ud800\\u0041\"}",
+          "{\"a\":nan}", "{\"a\":01}", "{\"a\":+1}", "{\"a\":1.}", "{\"a\":.5}", "{\"a\":-}",
+          "{\"a\":1e}", "{\"a\":truex}", "{\"a\":\"\xff\"}", "{\"a\":\"\xc0\xaf\"}",
+          "{\"a\":\"\xed\xa0\x80\"}", "{\"a\":\"\xf4\x90\x80\x80\"}", "{\"a\":\"\xe2\x82\"}"}) {
         EXPECT_FALSE(ParseJsonObject(line)) << line;
+    }
+}
+
+// Every name, whatever its bytes, comes back from its manifest line byte for
+// byte, and the line is UTF-8 that a strict reader takes. A name that is
+// not UTF-8 travels in base64 on POSIX; on Windows every name of the ANSI
+// code page is text.
+TEST(Manifest, EveryNameRoundTripsThroughAStrictLine) {
+    std::string controls;
+    for (char c = 1; c < 0x20; ++c) {
+        controls.push_back(c);
+    }
+    const struct {
+        std::string m_name;
+        bool m_text;  // written as text on POSIX
+    } kNames[] = {
+        {"/srv/plain.htm", true},
+        {"/srv/\xc3\xa9t\xc3\xa9.htm", true},
+        {"/srv/\xf0\x9f\x98\x80.htm", true},
+        {"/srv/" + controls + "\x7f.htm", true},
+        {"/srv/\"q\"\\b.htm", true},
+        {"/srv/bad\xff.htm", false},
+        {"/srv/\xe9t\xe9.htm", false},
+        {"/srv/\xed\xa0\x80.htm", false},
+        {"/srv/\xc0\xaf.htm", false},
+        {"/srv/cut\xe2\x82.htm", false},
+    };
+    for (const auto& c : kNames) {
+        SCOPED_TRACE(JsonString(c.m_name));
+        const ManifestEntry entry{c.m_name, "/keep" + c.m_name, "aa", "", "delete", "t"};
+        const std::string line = ManifestLine(entry);
+        const std::optional<ManifestEntry> back = ParseManifestLine(line);
+        ASSERT_TRUE(back) << line;
+        EXPECT_EQ(back->m_original + back->m_backup, entry.m_original + entry.m_backup);
+#ifndef _WIN32
+        EXPECT_EQ(line.find("\"original_base64\"") == std::string::npos, c.m_text) << line;
+#endif
+    }
+}
+
+TEST(Manifest, NameMembersThatNameNothingAreRefused) {
+    const std::string rest = R"(,"sha256_before":"aa","sha256_after":null,"action":"delete"})";
+    for (const char* names :
+         {R"("original":"/a\u0000b","backup":"/k/a")", R"("original":"","backup":"/k/a")",
+          R"("original":null,"original_base64":"L2EA","backup":"/k/a")",
+          R"("original":null,"original_base64":"L2E","backup":"/k/a")",
+          R"("original":null,"original_base64":"L2F=","backup":"/k/a")",
+          R"("original":null,"backup":"/k/a")",
+          R"("original":null,"original_base64":"","backup":"/k")",
+          R"("original":"/a","original_base64":"L2E=","backup":"/k/a")"}) {
+        EXPECT_FALSE(ParseManifestLine("{" + std::string(names) + rest)) << names;
     }
 }
 

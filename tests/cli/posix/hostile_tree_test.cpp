@@ -17,8 +17,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
+#include "cli/json_name.h"
 #include "cli/scan_site.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
@@ -27,6 +29,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
+using ::testing::UnorderedElementsAreArray;
 
 const char kOk[] = "       ==>>Infected. Remove OK!!!";
 
@@ -111,6 +114,50 @@ TEST(HostileTree, OddNamesAreCleanedAndLoggedByteForByte) {
     }
     EXPECT_THAT(result.m_stdout, HasSubstr("Total checked files: 8\n"));
     EXPECT_TRUE(NoTemporaryFileIn(dir.Root()));
+}
+
+// Names of every kind through a scan with a report and a backup, and back
+// through --restore: each report line is strict JSON naming its file byte
+// for byte, and every file comes back as it was.
+TEST(HostileTree, EveryNameSurvivesTheReportTheManifestAndTheRestore) {
+    std::string controls;
+    for (char c = 1; c < 0x20; ++c) {
+        controls.push_back(c);
+    }
+    const std::vector<std::string> names = {
+        "utf8-\xc3\xa9\xf0\x9f\x98\x80.htm",
+        "bad\xff.htm",
+        "latin1-\xe9.htm",
+        "cesu-\xed\xa0\x80.htm",
+        controls + "\x7f.htm",
+        "quote\"back\\slash.htm",
+    };
+    TempDir site;
+    TempDir keep;
+    std::vector<std::string> paths;
+    for (const std::string& name : names) {
+        paths.push_back(site.Write(name, std::string("<p>\n") + kBlock));
+    }
+    const std::string backup = keep.Path("backup");
+    const std::string report = keep.Path("report.jsonl");
+    ASSERT_EQ(
+        ScanGuarded({"--backup-dir", backup, "--report", report, site.Root().string()}).m_exitCode,
+        1);
+    std::istringstream lines(ReadBytes(report));
+    std::vector<std::string> reported;
+    for (std::string line; std::getline(lines, line);) {
+        const std::optional<JsonObject> object = ParseJsonObject(line);
+        ASSERT_TRUE(object) << line;
+        if (const std::optional<std::string> path = NameMember(*object, "path")) {
+            reported.push_back(*path);
+        }
+    }
+    EXPECT_THAT(reported, UnorderedElementsAreArray(paths));
+    const ProcessResult restore = RunProgram("kelvane-scan", {"--restore", backup});
+    EXPECT_EQ(restore.m_exitCode, 0) << restore.m_stdout << restore.m_stderr;
+    for (const std::string& path : paths) {
+        EXPECT_EQ(ReadBytes(path), std::string("<p>\n") + kBlock) << JsonString(path);
+    }
 }
 
 // Only regular files are read: a FIFO with no writer, a device and a socket
