@@ -203,6 +203,40 @@ TEST(HostileTree, DirectoryMountedInsideItselfIsWalkedOnceAndReported) {
     EXPECT_EQ(ReadBytes(dir.Path("sub/deep.htm")), "");
 }
 
+// --all-drives in a private mount namespace, chrooted into a tmpfs (no
+// drive itself) that holds the program, so that the only drives are the
+// test's bind mounts and the scan a dry run: a mount point with a blank, a
+// tab, a newline and a backslash is a drive like any other, and a folder
+// mounted again inside the walked drives is walked once.
+TEST(HostileTree, AllDrivesFindsOddMountPointsAndWalksARemountedFolderOnce) {
+    if (!CanMountPrivately()) {
+        GTEST_SKIP() << "no private mount namespace here (unshare -m)";
+    }
+    TempDir dir;
+    fs::create_directories(dir.Root() / "site" / "inner");
+    fs::create_directories(dir.Root() / "odd");
+    fs::create_directories(dir.Root() / "root");
+    dir.Write("site/page.htm", kBlock);
+    dir.Write("site/inner/inner.htm", kBlock);
+    dir.Write("odd/odd.htm", kBlock);
+    const std::string odd = "/odd \t\n\\ drive";
+    const ProcessResult result = ScanWrapped(
+        "unshare -m sh -c '"
+        "set -e; r=\"$0/root\"; mount -t tmpfs tmpfs \"$r\"; "
+        "mkdir \"$r/proc\" \"$r/site\" \"$r/again\" \"$r$1\"; "
+        "mount --bind \"$0/site\" \"$r/site\"; mount --bind \"$0/site/inner\" \"$r/again\"; "
+        "mount --bind \"$0/odd\" \"$r$1\"; "
+        "for f in \"$2\" $(ldd \"$2\" | grep -o \"/[^ ]*\"); do "
+        "mkdir -p \"$r$(dirname \"$f\")\"; cp \"$f\" \"$r$f\"; done; "
+        "mount -t proc proc \"$r/proc\"; shift; exec chroot \"$r\" \"$@\"' " +
+            Quoted(dir.Root().string()) + " " + Quoted(odd),
+        {"--dry-run", "--all-drives"});
+    EXPECT_EQ(result.m_exitCode, 1) << result.m_stdout << result.m_stderr;
+    EXPECT_THAT(result.m_stdout, HasSubstr("\n/site/inner/inner.htm\n"));
+    EXPECT_THAT(result.m_stdout, HasSubstr("\n" + odd + "/odd.htm\n"));
+    EXPECT_THAT(result.m_stdout, HasSubstr("Total checked files: 3\n"));
+}
+
 // A chain of folders far longer than a path may be, made through
 // descriptors, with an infected page at the bottom.
 void MakeDeepChain(const std::string& root, int levels) {
