@@ -117,6 +117,16 @@ TEST(Manifest, NameMembersThatNameNothingAreRefused) {
     }
 }
 
+#ifdef _WIN32
+// A name that the ANSI code page cannot hold is not replaced by a look-alike
+// or "?": its entry names nothing on this system.
+TEST(Manifest, NameOutsideTheAnsiCodePageIsRefused) {
+    EXPECT_FALSE(ParseManifestLine(
+        R"({"original":"C:\\\ud83d\ude00.htm","backup":"D:\\k\\C\\\ud83d\ude00.htm",)"
+        R"("sha256_before":"aa","sha256_after":null,"action":"delete"})"));
+}
+#endif
+
 TEST(MirrorPath, KeepsThePathBelowTheBackupFolder) {
 #ifdef _WIN32
     EXPECT_EQ(MirrorPath("D:\\keep", "C:\\web\\index.htm"), "D:\\keep\\C\\web\\index.htm");
