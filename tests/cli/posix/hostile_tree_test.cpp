@@ -20,6 +20,7 @@
 #include <sstream>
 #include <thread>
 
+#include "cli/base64.h"
 #include "cli/json_name.h"
 #include "cli/scan_site.h"
 #include "support/child_process.h"
@@ -116,47 +117,64 @@ TEST(HostileTree, OddNamesAreCleanedAndLoggedByteForByte) {
     EXPECT_TRUE(NoTemporaryFileIn(dir.Root()));
 }
 
+// The problem files of the report's summary, those in base64 decoded.
+std::vector<std::string> ProblemFiles(const JsonObject& summary) {
+    std::vector<std::string> files = summary.at("problem_files").m_items;
+    const auto encoded = summary.find(Base64Key("problem_files"));
+    for (const std::string& item :
+         encoded == summary.end() ? std::vector<std::string>() : encoded->second.m_items) {
+        files.push_back(FromBase64(item).value_or("not base64: " + item));
+    }
+    return files;
+}
+
 // Names of every kind through a scan with a report and a backup, and back
 // through --restore: each report line is strict JSON naming its file byte
-// for byte, and every file comes back as it was.
+// for byte, and every file, the deleted one included, comes back as it was.
 TEST(HostileTree, EveryNameSurvivesTheReportTheManifestAndTheRestore) {
     std::string controls;
     for (char c = 1; c < 0x20; ++c) {
         controls.push_back(c);
     }
-    const std::vector<std::string> names = {
-        "utf8-\xc3\xa9\xf0\x9f\x98\x80.htm",
-        "bad\xff.htm",
-        "latin1-\xe9.htm",
-        "cesu-\xed\xa0\x80.htm",
-        controls + "\x7f.htm",
-        "quote\"back\\slash.htm",
+    const std::string infected = std::string("<p>\n") + kBlock;
+    const std::string undelimited = "Rem I am sorry! happy time\n";  // deleted
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"utf8-\xc3\xa9\xf0\x9f\x98\x80.htm", infected},
+        {"bad\xff.htm", undelimited},
+        {"latin1-\xe9.htm", infected},
+        {"cesu-\xed\xa0\x80.htm", infected},
+        {controls + "\x7f.htm", infected},
+        {"quote\"back\\slash.htm", infected},
     };
     TempDir site;
     TempDir keep;
     std::vector<std::string> paths;
-    for (const std::string& name : names) {
-        paths.push_back(site.Write(name, std::string("<p>\n") + kBlock));
+    for (const auto& [name, bytes] : files) {
+        paths.push_back(site.Write(name, bytes));
     }
     const std::string backup = keep.Path("backup");
     const std::string report = keep.Path("report.jsonl");
     ASSERT_EQ(
         ScanGuarded({"--backup-dir", backup, "--report", report, site.Root().string()}).m_exitCode,
-        1);
+        2);
     std::istringstream lines(ReadBytes(report));
     std::vector<std::string> reported;
+    std::vector<std::string> problems;
     for (std::string line; std::getline(lines, line);) {
         const std::optional<JsonObject> object = ParseJsonObject(line);
         ASSERT_TRUE(object) << line;
         if (const std::optional<std::string> path = NameMember(*object, "path")) {
             reported.push_back(*path);
+        } else {
+            problems = ProblemFiles(*object);
         }
     }
     EXPECT_THAT(reported, UnorderedElementsAreArray(paths));
+    EXPECT_THAT(problems, ::testing::ElementsAre(paths[1]));
     const ProcessResult restore = RunProgram("kelvane-scan", {"--restore", backup});
     EXPECT_EQ(restore.m_exitCode, 0) << restore.m_stdout << restore.m_stderr;
-    for (const std::string& path : paths) {
-        EXPECT_EQ(ReadBytes(path), std::string("<p>\n") + kBlock) << JsonString(path);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        EXPECT_EQ(ReadBytes(paths[i]), files[i].second) << JsonString(paths[i]);
     }
 }
 
