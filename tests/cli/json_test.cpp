@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "cli/manifest.h"
 
 namespace {
@@ -124,6 +128,39 @@ TEST(Manifest, NameOutsideTheAnsiCodePageIsRefused) {
     EXPECT_FALSE(ParseManifestLine(
         R"({"original":"C:\\\ud83d\ude00.htm","backup":"D:\\k\\C\\\ud83d\ude00.htm",)"
         R"("sha256_before":"aa","sha256_after":null,"action":"delete"})"));
+}
+
+// A name in the ANSI code page is written as its UTF-8 text, a trail byte
+// 0x5C included; the rows of the code page the test runs in are checked.
+TEST(Manifest, AnsiNamesAreWrittenAsUtf8Text) {
+    const struct {
+        UINT m_codePage;
+        const char* m_ansi;
+        const char* m_utf8;
+    } kNames[] = {
+        {932, "\x95\x5c", "\xe8\xa1\xa8"},                      // a trail byte that is a backslash
+        {932, "\x83\x41\x83\x61", "\xe3\x82\xa2\xe3\x83\x82"},  // two kana apart
+        {1252, "\xc9\xe9", "\xc3\x89\xc3\xa9"},
+        {1252, "\x95\x80", "\xe2\x80\xa2\xe2\x82\xac"},
+    };
+    bool checked = false;
+    for (const auto& c : kNames) {
+        if (c.m_codePage != GetACP()) {
+            continue;
+        }
+        SCOPED_TRACE(c.m_utf8);
+        const std::string name = std::string("C:\\web\\") + c.m_ansi + "\\x.htm";
+        const std::string line = ManifestLine({name, name, "aa", "", "delete", "t"});
+        EXPECT_NE(line.find(std::string("\"C:\\\\web\\\\") + c.m_utf8 + "\\\\x.htm\""),
+                  std::string::npos)
+            << line;
+        const std::optional<ManifestEntry> back = ParseManifestLine(line);
+        EXPECT_EQ(back ? back->m_original : "refused", name);
+        checked = true;
+    }
+    if (!checked) {
+        GTEST_SKIP() << "no case for code page " << GetACP();
+    }
 }
 #endif
 
