@@ -2,22 +2,10 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
+
+#include "cli/utf8.h"
 
 namespace {
-
-void AppendUtf8(uint32_t code, std::string& out) {
-    if (code < 0x80) {
-        out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-}
 
 // A reader over one line; every Parse* returns false at the first byte that
 // does not fit.
@@ -53,11 +41,7 @@ private:
 
     bool Take(char c) {
         SkipBlanks();
-        if (m_pos < m_text.size() && m_text[m_pos] == c) {
-            ++m_pos;
-            return true;
-        }
-        return false;
+        return TakeExact(c);
     }
 
     bool AtEnd() {
@@ -92,20 +76,56 @@ private:
         return Take(']');
     }
 
-    // A number, true, false or null.
+    // true, false, null, or a number as RFC 8259 writes it: no sign "+", no
+    // leading zero, digits on both sides of the point, no nan or infinity.
     bool ParseLiteral(std::string& text) {
         const std::size_t start = m_pos;
-        while (m_pos < m_text.size() &&
-               std::string("+-.0123456789eEtrufalsn").find(m_text[m_pos]) != std::string::npos) {
-            ++m_pos;
+        for (const char* word : {"true", "false", "null"}) {
+            if (m_text.compare(m_pos, std::string(word).size(), word) == 0) {
+                m_pos += std::string(word).size();
+                text = word;
+                return true;
+            }
         }
+        TakeExact('-');
+        const bool number = TakeInteger() && TakeFraction() && TakeExponent();
         text = m_text.substr(start, m_pos - start);
-        if (text == "true" || text == "false" || text == "null") {
+        return number;
+    }
+
+    bool TakeExact(char c) {
+        if (m_pos < m_text.size() && m_text[m_pos] == c) {
+            ++m_pos;
             return true;
         }
-        char* end = nullptr;
-        std::strtod(text.c_str(), &end);
-        return !text.empty() && end == text.c_str() + text.size();
+        return false;
+    }
+
+    bool IsDigitAt(std::size_t pos) const {
+        return pos < m_text.size() && m_text[pos] >= '0' && m_text[pos] <= '9';
+    }
+
+    // One digit or more.
+    bool TakeDigits() {
+        const std::size_t start = m_pos;
+        while (IsDigitAt(m_pos)) {
+            ++m_pos;
+        }
+        return m_pos > start;
+    }
+
+    bool TakeInteger() { return TakeExact('0') || (IsDigitAt(m_pos) && TakeDigits()); }
+
+    bool TakeFraction() { return !TakeExact('.') || TakeDigits(); }
+
+    bool TakeExponent() {
+        if (!TakeExact('e') && !TakeExact('E')) {
+            return true;
+        }
+        if (!TakeExact('+')) {
+            TakeExact('-');
+        }
+        return TakeDigits();
     }
 
     bool ParseString(std::string& out) {
@@ -140,17 +160,45 @@ private:
             out.push_back(meaning[simple.find(c)]);
             return true;
         }
-        if (c != 'u' || m_pos + 4 > m_text.size()) {
+        if (c != 'u') {
             return false;
         }
-        const std::string digits = m_text.substr(m_pos, 4);
-        char* end = nullptr;
-        const unsigned long code = std::strtoul(digits.c_str(), &end, 16);
-        if (end != digits.c_str() + 4) {
+        uint32_t code = 0;
+        if (!TakeHex(code)) {
             return false;
         }
-        m_pos += 4;
-        AppendUtf8(static_cast<uint32_t>(code), out);
+        if (code >= 0xDC00 && code <= 0xDFFF) {
+            return false;  // a low surrogate with no high one before it
+        }
+        if (code >= 0xD800 && code <= 0xDBFF && !TakeLowSurrogate(code)) {
+            return false;
+        }
+        AppendUtf8(code, out);
+        return true;
+    }
+
+    // Exactly four hex digits.
+    bool TakeHex(uint32_t& code) {
+        const std::string digits = "0123456789abcdef0123456789ABCDEF";
+        for (int i = 0; i < 4; ++i, ++m_pos) {
+            const std::size_t value =
+                m_pos < m_text.size() ? digits.find(m_text[m_pos]) : std::string::npos;
+            if (value == std::string::npos) {
+                return false;
+            }
+            code = code << 4 | static_cast<uint32_t>(value % 16);
+        }
+        return true;
+    }
+
+    // The "\uDC00".."\uDFFF" that must follow a high surrogate; the pair
+    // becomes one code point above U+FFFF.
+    bool TakeLowSurrogate(uint32_t& code) {
+        uint32_t low = 0;
+        if (!TakeExact('\\') || !TakeExact('u') || !TakeHex(low) || low < 0xDC00 || low > 0xDFFF) {
+            return false;
+        }
+        code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
         return true;
     }
 
@@ -179,7 +227,7 @@ std::string JsonString(const std::string& text) {
 
 std::optional<JsonObject> ParseJsonObject(const std::string& line) {
     JsonObject object;
-    if (!Reader(line).ParseObject(object)) {
+    if (!IsUtf8(line) || !Reader(line).ParseObject(object)) {
         return std::nullopt;
     }
     return object;

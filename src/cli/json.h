@@ -8,8 +8,8 @@
 // The little JSON that the manifest and the report need: one flat object
 // per line.
 
-// text as a JSON string, quotes included. Bytes of 0x80 and up pass as they
-// are, so a path in the system's code page comes back byte for byte.
+// text (UTF-8) as a JSON string, quotes included; quotes, backslashes and
+// control characters are escaped, everything else passes as it is.
 std::string JsonString(const std::string& text);
 
 // One value of a flat object: a string (unescaped), a number, true, false
@@ -22,5 +22,8 @@ struct JsonValue {
 };
 using JsonObject = std::map<std::string, JsonValue>;
 
-// The object on one line, or nothing when the line is not such an object.
+// The object on one line, or nothing when the line is not such an object
+// or not strict JSON: UTF-8 only, exactly four hex digits after "\u", a
+// surrogate only in a pair (which becomes one character), numbers as RFC
+// 8259 writes them.
 std::optional<JsonObject> ParseJsonObject(const std::string& line);

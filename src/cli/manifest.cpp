@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "cli/json.h"
+#include "cli/json_name.h"
 #include "cli/path_text.h"
 
 namespace {
@@ -61,8 +62,8 @@ PlacedFile CopyPlaceIn(const std::string& backupDir, const std::string& fullPath
 
 std::string ManifestLine(const ManifestEntry& entry) {
     const std::string after = entry.m_shaAfter.empty() ? "null" : JsonString(entry.m_shaAfter);
-    return "{\"original\":" + JsonString(entry.m_original) +
-           ",\"backup\":" + JsonString(entry.m_backup) +
+    return "{" + JsonNameMember("original", entry.m_original) + "," +
+           JsonNameMember("backup", entry.m_backup) +
            ",\"sha256_before\":" + JsonString(entry.m_shaBefore) + ",\"sha256_after\":" + after +
            ",\"action\":" + JsonString(entry.m_action) + ",\"time\":" + JsonString(entry.m_time) +
            "}";
@@ -73,12 +74,20 @@ std::optional<ManifestEntry> ParseManifestLine(const std::string& line) {
     if (!object) {
         return std::nullopt;
     }
-    ManifestEntry entry{Field(*object, "original"),      Field(*object, "backup"),
-                        Field(*object, "sha256_before"), Field(*object, "sha256_after"),
-                        Field(*object, "action"),        Field(*object, "time")};
+    const std::optional<std::string> original = NameMember(*object, "original");
+    const std::optional<std::string> backup = NameMember(*object, "backup");
+    if (!original || !backup) {
+        return std::nullopt;
+    }
+    ManifestEntry entry{*original,
+                        *backup,
+                        Field(*object, "sha256_before"),
+                        Field(*object, "sha256_after"),
+                        Field(*object, "action"),
+                        Field(*object, "time")};
     const bool known =
         entry.m_action == "delete" || (entry.m_action == "rewrite" && !entry.m_shaAfter.empty());
-    if (!known || entry.m_original.empty() || entry.m_backup.empty() || entry.m_shaBefore.empty()) {
+    if (!known || entry.m_shaBefore.empty()) {
         return std::nullopt;
     }
     return entry;

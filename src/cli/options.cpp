@@ -30,7 +30,9 @@ const char kUsage[] =
     "  --last-string TEXT   the block ends on the next line that contains TEXT\n"
     "                       (default \"</script>\")\n"
     "  --file-types TEXT    the masks of the files to treat, separated by blanks\n"
-    "                       (default \"*.htm *.html *.hta *.vbs *.htt\"; \"*.*\" is every file)\n"
+    "                       (default \"*.htm *.html *.hta *.vbs *.htt\"; \"*.*\" is every file;\n"
+    "                       a mask is not a wildcard: one that is not \"*.\" and an\n"
+    "                       extension, nor \"*.*\", matches nothing and is warned of)\n"
     "  --remove-on-error    delete a file whose block cannot be delimited (default)\n"
     "  --keep-on-error      keep such a file as it is\n"
     "  --all-drives         walk every drive (Windows) or every mounted file system\n"
@@ -52,8 +54,12 @@ const char kUsage[] =
     "  --report FILE        write a JSON Lines report to FILE: one object per file\n"
     "                       and mask treated, then a summary; FILE must be neither\n"
     "                       a file the scan treats nor the backup's manifest\n"
+    "  --                   end of the options: every argument after it is a PATH,\n"
+    "                       even one that begins with \"-\"\n"
     "  --help               show this text\n"
     "  --version            show the version\n"
+    "An option's value may also follow it after \"=\", as in --report=FILE or\n"
+    "--file-types='*.htm *.php'.\n"
     "\n"
     "Ctrl+C, SIGTERM and SIGHUP (on Windows Ctrl+C, Ctrl+Break and closing the\n"
     "console) stop the scan after the file being treated, with its report. While\n"
@@ -82,6 +88,27 @@ bool* FlagOption(const std::string& name, ScanOptions& options) {
     if (name == "--force") return &options.m_force;
     if (name == "--quiet") return &options.m_quiet;
     return nullptr;
+}
+
+bool IsSwitch(const std::string& name, ScanOptions& options) {
+    return FlagOption(name, options) != nullptr || name == "--remove-on-error" ||
+           name == "--keep-on-error" || name == "--help" || name == "--version";
+}
+
+// A switch (IsSwitch) taken; the exit status when it ends the command.
+std::optional<int> TakeSwitch(const std::string& name, ScanOptions& options) {
+    if (bool* flag = FlagOption(name, options)) {
+        *flag = true;
+    } else if (name == "--remove-on-error" || name == "--keep-on-error") {
+        options.m_settings.m_bRemoveOnError = name == "--remove-on-error" ? 1 : 0;
+    } else if (name == "--help") {
+        std::cout << kUsage;
+        return kExitClean;
+    } else {
+        std::cout << "kelvane-scan " KELVANE_VERSION "\n";
+        return kExitClean;
+    }
+    return std::nullopt;
 }
 
 // What is wrong with a restore's command line, or nothing.
@@ -170,6 +197,73 @@ std::string* TextOption(const std::string& name, ScanOptions& options, std::stri
     return nullptr;
 }
 
+// An option as "--name" or "--name=value".
+struct OptionArgument {
+    std::string m_name;
+    std::optional<std::string> m_value;
+};
+
+OptionArgument SplitOption(const std::string& arg) {
+    const std::size_t equals = arg.find('=');
+    if (arg.compare(0, 2, "--") != 0 || equals == std::string::npos) {
+        return {arg, std::nullopt};
+    }
+    return {arg.substr(0, equals), arg.substr(equals + 1)};
+}
+
+// The value of the option at argv[i]: the text after its "=", or else the
+// next argument, which i then moves to; nothing when there is none.
+std::optional<std::string> ValueOf(const OptionArgument& option, int argc, char** argv, int& i) {
+    if (option.m_value) {
+        return option.m_value;
+    }
+    if (i + 1 == argc) {
+        return std::nullopt;
+    }
+    return std::string(argv[++i]);
+}
+
+// Takes the option at argv[i] (and its value); returns the exit status when
+// the command must end at once.
+std::optional<int> TakeOption(int argc, char** argv, int& i, ScanOptions& options,
+                              std::string& fileTypes) {
+    const OptionArgument option = SplitOption(argv[i]);
+    const std::string& name = option.m_name;
+    std::string* text = TextOption(name, options, fileTypes);
+    if (text != nullptr || name == "--exclude") {
+        const std::optional<std::string> value = ValueOf(option, argc, argv, i);
+        if (!value) {
+            return UsageError(name + (text != nullptr ? " needs a TEXT" : " needs a GLOB"));
+        }
+        if (text == nullptr) {
+            options.m_excludes.push_back(*value);
+        } else if (value->empty() && NamesAFileOrFolder(name)) {
+            return UsageError(name + " must not be empty");
+        } else {
+            *text = *value;
+        }
+        return std::nullopt;
+    }
+    if (!IsSwitch(name, options)) {
+        return UsageError("unknown option " + name);
+    }
+    if (option.m_value) {
+        return UsageError(name + " takes no value");
+    }
+    return TakeSwitch(name, options);
+}
+
+// A mask that is neither "*." and an extension nor "*.*" is kept as given,
+// but is most likely a wildcard that the matching rule does not know.
+void WarnOfMasksThatMatchNothing(const MaskList& masks) {
+    for (const std::string& mask : masks) {
+        if (!CanMatchAFile(mask)) {
+            std::cerr << "kelvane-scan: warning: the mask " << mask
+                      << " matches no file (a mask is \"*.\" and an extension, or \"*.*\")\n";
+        }
+    }
+}
+
 }  // namespace
 
 std::string NormalisePath(const std::string& path) {
@@ -186,33 +280,15 @@ std::string NormalisePath(const std::string& path) {
 
 std::optional<int> ParseOptions(int argc, char** argv, ScanOptions& options) {
     std::string fileTypes = kDefaultFileTypes;
+    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (std::string* text = TextOption(arg, options, fileTypes)) {
-            if (++i == argc) {
-                return UsageError(arg + " needs a TEXT");
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            if (std::optional<int> end = TakeOption(argc, argv, i, options, fileTypes)) {
+                return end;
             }
-            *text = argv[i];
-            if (text->empty() && NamesAFileOrFolder(arg)) {
-                return UsageError(arg + " must not be empty");
-            }
-        } else if (arg == "--exclude") {
-            if (++i == argc) {
-                return UsageError(arg + " needs a GLOB");
-            }
-            options.m_excludes.emplace_back(argv[i]);
-        } else if (arg == "--remove-on-error" || arg == "--keep-on-error") {
-            options.m_settings.m_bRemoveOnError = arg == "--remove-on-error" ? 1 : 0;
-        } else if (bool* flag = FlagOption(arg, options)) {
-            *flag = true;
-        } else if (arg == "--help") {
-            std::cout << kUsage;
-            return kExitClean;
-        } else if (arg == "--version") {
-            std::cout << "kelvane-scan " KELVANE_VERSION "\n";
-            return kExitClean;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return UsageError("unknown option " + arg);
         } else if (arg.empty()) {
             return UsageError("a PATH must not be empty");
         } else {
@@ -227,6 +303,9 @@ std::optional<int> ParseOptions(int argc, char** argv, ScanOptions& options) {
         options.m_restoreDir.empty() ? ScanMistake(options) : RestoreMistake(options);
     if (mistake) {
         return UsageError(*mistake);
+    }
+    if (options.m_restoreDir.empty()) {
+        WarnOfMasksThatMatchNothing(options.m_settings.m_masks);
     }
     return std::nullopt;
 }

@@ -34,8 +34,7 @@ bool Selected(const ManifestEntry& entry, const std::vector<std::string>& paths)
 // or at a path that is not absolute, is not followed.
 void CheckConfined(const ManifestEntry& entry, const std::string& backupDir) {
     const std::filesystem::path original(entry.m_original);
-    if (entry.m_original.find('\0') != std::string::npos || !original.is_absolute() ||
-        original.lexically_normal() != original) {
+    if (!original.is_absolute() || original.lexically_normal() != original) {
         throw Refusal{"it is not a normal absolute path"};
     }
     if (entry.m_backup != MirrorPath(backupDir, entry.m_original)) {

@@ -2,8 +2,11 @@
 
 #include <cstdio>
 
+#include "cli/base64.h"
 #include "cli/json.h"
+#include "cli/json_name.h"
 #include "cli/manifest.h"
+#include "cli/name_encoding.h"
 
 namespace {
 
@@ -23,6 +26,23 @@ std::string JsonArray(const std::vector<std::string>& items) {
         array += (array.size() > 1 ? "," : "") + JsonString(item);
     }
     return array + "]";
+}
+
+// The names as the member key, those without a UTF-8 form in base64 under
+// the key's base64 twin, which is left out when there are none.
+std::string JsonNameList(const std::string& key, const std::vector<std::string>& names) {
+    std::vector<std::string> texts;
+    std::vector<std::string> others;
+    for (const std::string& name : names) {
+        if (const std::optional<std::string> text = NameAsUtf8(name)) {
+            texts.push_back(*text);
+        } else {
+            others.push_back(Base64(name));
+        }
+    }
+    const std::string list = JsonString(key) + ":" + JsonArray(texts);
+    return others.empty() ? list
+                          : list + "," + JsonString(Base64Key(key)) + ":" + JsonArray(others);
 }
 
 }  // namespace
@@ -58,23 +78,25 @@ void ReportingPolicy::AfterTreatment(const std::string& path, const TreatmentRec
         m_problemFiles.push_back(path);
     }
     const bool backedUp = m_changed && !m_backupDir.empty();
-    m_out << "{\"path\":" << JsonString(path) << ",\"outcome\":\"" << OutcomeName(record.m_outcome)
-          << "\"";
+    m_out << "{" << JsonNameMember("path", path) << ",\"outcome\":\""
+          << OutcomeName(record.m_outcome) << "\"";
     if (record.m_outcome == TreatmentRecord::kError) {
         m_out << ",\"error\":\"" << ErrorName(record.m_error) << "\"";
     }
-    m_out << ",\"blocks_removed\":" << record.m_blocksRemoved
-          << ",\"backup\":" << (backedUp ? JsonString(MirrorPath(m_backupDir, path)) : "null")
+    m_out << ",\"blocks_removed\":" << record.m_blocksRemoved << ","
+          << (backedUp ? JsonNameMember("backup", MirrorPath(m_backupDir, path))
+                       : "\"backup\":null")
           << "}\n";
     m_changed = false;
 }
 
 void ReportingPolicy::FolderNotScanned(const std::string& path) {
-    m_out << "{\"path\":" << JsonString(path) << ",\"outcome\":\"error\",\"error\":\"list\"}\n";
+    m_out << "{" << JsonNameMember("path", path) << ",\"outcome\":\"error\",\"error\":\"list\"}\n";
 }
 
 void ReportingPolicy::LinkSkipped(const std::string& path) {
-    m_out << "{\"path\":" << JsonString(path) << ",\"outcome\":\"skipped\",\"reason\":\"link\"}\n";
+    m_out << "{" << JsonNameMember("path", path)
+          << ",\"outcome\":\"skipped\",\"reason\":\"link\"}\n";
 }
 
 void ReportingPolicy::Finish(const ScanTotals& totals, bool interrupted) {
@@ -82,8 +104,8 @@ void ReportingPolicy::Finish(const ScanTotals& totals, bool interrupted) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.3f", taken.count());
     m_out << "{\"summary\":true,\"checked\":" << totals.m_nChecked
-          << ",\"treated\":" << totals.m_nTreated << ",\"errors\":" << totals.m_nErrors
-          << ",\"problem_files\":" << JsonArray(m_problemFiles)
+          << ",\"treated\":" << totals.m_nTreated << ",\"errors\":" << totals.m_nErrors << ","
+          << JsonNameList("problem_files", m_problemFiles)
           << ",\"interrupted\":" << (interrupted ? "true" : "false")
           << ",\"duration_s\":" << seconds << "}\n";
     m_out.flush();

@@ -41,3 +41,8 @@ std::string ExtensionPattern(const std::string& fullPath) {
 bool MaskMatches(const std::string& mask, const std::string& pattern, const CodePage& codePage) {
     return mask == "*.*" || EqualIgnoringCase(mask, pattern, codePage);
 }
+
+bool CanMatchAFile(const std::string& mask) {
+    return mask == "*.*" ||
+           (mask.compare(0, 2, "*.") == 0 && mask.find('.', 2) == std::string::npos);
+}

@@ -7,6 +7,7 @@
 #include "core/stop_flag.h"
 #include "fileio/file_status.h"
 #include "fileio/os_file.h"
+#include "scan/drive_folders.h"
 #include "scan/file_find.h"
 #include "scan/mask_match.h"
 #include "scan/scan_stats.h"
@@ -57,6 +58,9 @@ void ReportNotScanned(const std::string& folder, const std::string& why) {
 // meanwhile), is reported and not entered either.
 class TreeWalk {
 public:
+    // drives: over every drive, the drives' root folders walked so far.
+    explicit TreeWalk(DriveFolders* drives = nullptr) : m_drives(drives) {}
+
     // listedId: the file id the parent's listing gave the folder; 0 for a
     // root, or where the platform's listing gives none.
     void Walk(const std::string& directory, uint64_t listedId = 0) {
@@ -69,6 +73,9 @@ public:
         DirectoryId id;
         const bool known = finder.GetFolderId(id);
         if (known && !Enterable(directory, id, listedId)) {
+            return;
+        }
+        if (known && m_drives != nullptr && !m_drives->FirstVisit(id)) {
             return;
         }
         if (known) {
@@ -126,6 +133,7 @@ private:
         }
     }
 
+    DriveFolders* m_drives;
     std::vector<DirectoryId> m_branch;
 };
 
@@ -149,11 +157,13 @@ void ScanDirectory(const std::string& path) {
     TreeWalk().Walk(path);
 }
 
+namespace {
+
 // An exception (out of memory, say) ends the walk as a stop does: the scan
 // still gets its closing banner and report, which never claims a whole walk,
 // and the statistics are cleared for the next scan. A rewrite is atomic, so
 // no file is left half-written.
-ScanTotals ScanRoots(const std::vector<std::string>& roots) {
+ScanTotals WalkRoots(const std::vector<std::string>& roots, DriveFolders* drives) {
     try {
         for (const std::string& root : roots) {
             if (StopRequested()) {
@@ -163,7 +173,7 @@ ScanTotals ScanRoots(const std::vector<std::string>& roots) {
             if (IsFile(root)) {
                 HandleFile(root);
             } else {
-                ScanDirectory(root);
+                TreeWalk(drives).Walk(root);
             }
         }
     } catch (...) {
@@ -172,6 +182,14 @@ ScanTotals ScanRoots(const std::vector<std::string>& roots) {
     return EndScan();
 }
 
+}  // namespace
+
+ScanTotals ScanRoots(const std::vector<std::string>& roots) {
+    return WalkRoots(roots, nullptr);
+}
+
 ScanTotals ScanAllDrives() {
-    return ScanRoots(LogicalDriveRoots());
+    const std::vector<std::string> roots = LogicalDriveRoots();
+    DriveFolders drives(roots);
+    return WalkRoots(roots, &drives);
 }

@@ -230,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
                                     Redirect([](ManifestEntry& entry, const TempDir&) {
                                         entry.m_original += std::string("\0.x", 3);
                                     }),
-                                    "it is not a normal absolute path"},
+                                    ": not a manifest entry"},
                       RestoreAttack{"TornLastLine", TearLastLine, ":6: not a manifest entry"}),
     [](const auto& info) { return std::string(info.param.m_name); });
 

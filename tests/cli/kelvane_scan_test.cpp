@@ -221,14 +221,74 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"DIR", "--signature"},
                       std::vector<std::string>{"--all-drives", "DIR"}));
 
+// The usual conventions, run in a folder holding "-site/page.htm" (infected)
+// with "-site" given relative: "--" ends the options, a value may follow
+// its option after "=", and a mask that can match nothing is warned of
+// while the scan runs as asked.
+struct CommandLine {
+    std::vector<std::string> m_args;
+    int m_exitCode;
+    std::string m_stderr;  // a part of standard error; "" when it must be empty
+};
+
+void PrintTo(const CommandLine& line, std::ostream* out) {
+    *out << ::testing::PrintToString(line.m_args);
+}
+
+class CommandLineTest : public ::testing::TestWithParam<CommandLine> {};
+
+TEST_P(CommandLineTest, FollowsTheUsualConventions) {
+    TempDir dir;
+    fs::create_directory(dir.Root() / "-site");
+    dir.Write((fs::path("-site") / "page.htm").string(), kBlock);
+    const fs::path before = fs::current_path();
+    fs::current_path(dir.Root());
+    const ProcessResult result = Scan(GetParam().m_args);
+    fs::current_path(before);
+    EXPECT_EQ(result.m_exitCode, GetParam().m_exitCode) << result.m_stdout << result.m_stderr;
+    if (GetParam().m_stderr.empty()) {
+        EXPECT_THAT(result.m_stderr, IsEmpty());
+    } else {
+        EXPECT_THAT(result.m_stderr, HasSubstr(GetParam().m_stderr));
+    }
+}
+
+const char kNoMatch[] = " matches no file";
+
+INSTANTIATE_TEST_SUITE_P(
+    Conventions, CommandLineTest,
+    ::testing::Values(
+        CommandLine{{"--", "-site"}, 1, ""},
+        CommandLine{{"--quiet", "--", "-site", "--"}, 2, "--: not scanned"},
+        CommandLine{{"-site"}, 2, "unknown option -site"},
+        CommandLine{{"--signature=Rem I am sorry! happy time", "--file-types=*.htm *.*",
+                     "--first-string=<script", "--last-string=</script>", "--exclude=**/x",
+                     "--report=r.jsonl", "--", "-site"},
+                    1,
+                    ""},
+        CommandLine{{"--file-types", "*.HTM", "--report", "r.jsonl", "--", "-site"}, 1, ""},
+        CommandLine{{"--signature=", "--", "-site"}, 2, "the signature must not be empty"},
+        CommandLine{{"--report=", "--", "-site"}, 2, "--report must not be empty"},
+        CommandLine{{"--quiet=yes", "--", "-site"}, 2, "--quiet takes no value"},
+        CommandLine{{"--bogus=1", "--", "-site"}, 2, "unknown option --bogus"},
+        CommandLine{{"--file-types=*", "--", "-site"}, 0, std::string("mask *") + kNoMatch},
+        CommandLine{
+            {"--file-types=page.htm", "--", "-site"}, 0, std::string("mask page.htm") + kNoMatch},
+        CommandLine{{"--file-types=*htm", "--", "-site"}, 0, std::string("mask *htm") + kNoMatch},
+        CommandLine{{"--file-types=?.htm", "--", "-site"}, 0, std::string("mask ?.htm") + kNoMatch},
+        CommandLine{{"--file-types=*.x.htm *.htm", "--", "-site"},
+                    1,
+                    std::string("mask *.x.htm") + kNoMatch}));
+
 TEST(KelvaneScanHelp, NamesEveryOptionDefaultAndExitStatus) {
     const ProcessResult result = Scan({"--help"});
     EXPECT_EQ(result.m_exitCode, 0);
     for (const char* text :
          {"--signature", "--first-string", "--last-string", "--file-types", "--remove-on-error",
-          "--keep-on-error", "--all-drives", "--exclude", "--quiet", "--version",
-          "\"Rem I am sorry! happy time\"", "\"<script language\"", "\"</script>\"",
-          "\"*.htm *.html *.hta *.vbs *.htt\"", "Exit status: 0", "1 infected", "2 a file"}) {
+          "--keep-on-error", "--all-drives", "--exclude", "--quiet", "--version", "  --  ",
+          "--report=FILE", "\"Rem I am sorry! happy time\"", "\"<script language\"",
+          "\"</script>\"", "\"*.htm *.html *.hta *.vbs *.htt\"", "Exit status: 0", "1 infected",
+          "2 a file"}) {
         EXPECT_THAT(result.m_stdout, HasSubstr(text));
     }
     EXPECT_THAT(Scan({"--version"}).m_stdout, StartsWith("kelvane-scan 1."));

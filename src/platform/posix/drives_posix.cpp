@@ -1,9 +1,13 @@
 // The "drives" of a POSIX machine: the mount point of every file system that
 // holds files of its own, on a block device or across the network; virtual
 // file systems (proc, sysfs, tmpfs, cgroup, ...) are left out.
+#include <mntent.h>
+
+#include <cstdio>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <vector>
 
 #include "scan/scanner.h"
 
@@ -26,33 +30,36 @@ std::set<std::string> DevicelessTypes() {
     return types;
 }
 
-// /proc/self/mounts writes a blank in a path as \040 (and tab, newline and
-// backslash likewise, in octal).
-std::string UnescapeMountPath(const std::string& field) {
-    std::string path;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            path += static_cast<char>(std::stoi(field.substr(i + 1, 3), nullptr, 8));
-            i += 3;
-        } else {
-            path += field[i];
+// Closes the mount table however the reading ends.
+struct MountTable {
+    explicit MountTable(const char* path) : m_file(setmntent(path, "r")) {}
+    ~MountTable() {
+        if (m_file != nullptr) {
+            endmntent(m_file);
         }
     }
-    return path;
-}
+    MountTable(const MountTable&) = delete;
+    MountTable& operator=(const MountTable&) = delete;
+    FILE* m_file;
+};
 
 }  // namespace
 
+// The C library undoes the table's octal escapes (a blank in a path is
+// written \040, and tab, newline and backslash likewise).
 std::vector<std::string> LogicalDriveRoots() {
     const std::set<std::string> deviceless = DevicelessTypes();
     std::vector<std::string> roots;
-    std::ifstream mounts("/proc/self/mounts");
-    for (std::string line; std::getline(mounts, line);) {
-        std::istringstream fields(line);
-        std::string device, mountPoint, type;
-        fields >> device >> mountPoint >> type;
+    MountTable table("/proc/self/mounts");
+    if (table.m_file == nullptr) {
+        return roots;
+    }
+    mntent entry{};
+    std::vector<char> buffer(1 << 16);
+    while (getmntent_r(table.m_file, &entry, buffer.data(), static_cast<int>(buffer.size()))) {
+        const std::string type = entry.mnt_type;
         if (deviceless.count(type) == 0 || kNetworkFileSystems.count(type) != 0) {
-            roots.push_back(UnescapeMountPath(mountPoint));
+            roots.emplace_back(entry.mnt_dir);
         }
     }
     return roots;

@@ -17,8 +17,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
+#include "cli/base64.h"
+#include "cli/json_name.h"
 #include "cli/scan_site.h"
 #include "support/child_process.h"
 #include "support/temp_dir.h"
@@ -27,6 +30,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
+using ::testing::UnorderedElementsAreArray;
 
 const char kOk[] = "       ==>>Infected. Remove OK!!!";
 
@@ -113,6 +117,67 @@ TEST(HostileTree, OddNamesAreCleanedAndLoggedByteForByte) {
     EXPECT_TRUE(NoTemporaryFileIn(dir.Root()));
 }
 
+// The problem files of the report's summary, those in base64 decoded.
+std::vector<std::string> ProblemFiles(const JsonObject& summary) {
+    std::vector<std::string> files = summary.at("problem_files").m_items;
+    const auto encoded = summary.find(Base64Key("problem_files"));
+    for (const std::string& item :
+         encoded == summary.end() ? std::vector<std::string>() : encoded->second.m_items) {
+        files.push_back(FromBase64(item).value_or("not base64: " + item));
+    }
+    return files;
+}
+
+// Names of every kind through a scan with a report and a backup, and back
+// through --restore: each report line is strict JSON naming its file byte
+// for byte, and every file, the deleted one included, comes back as it was.
+TEST(HostileTree, EveryNameSurvivesTheReportTheManifestAndTheRestore) {
+    std::string controls;
+    for (char c = 1; c < 0x20; ++c) {
+        controls.push_back(c);
+    }
+    const std::string infected = std::string("<p>\n") + kBlock;
+    const std::string undelimited = "Rem I am sorry! happy time\n";  // deleted
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"utf8-\xc3\xa9\xf0\x9f\x98\x80.htm", infected},
+        {"bad\xff.htm", undelimited},
+        {"latin1-\xe9.htm", infected},
+        {"cesu-\xed\xa0\x80.htm", infected},
+        {controls + "\x7f.htm", infected},
+        {"quote\"back\\slash.htm", infected},
+    };
+    TempDir site;
+    TempDir keep;
+    std::vector<std::string> paths;
+    for (const auto& [name, bytes] : files) {
+        paths.push_back(site.Write(name, bytes));
+    }
+    const std::string backup = keep.Path("backup");
+    const std::string report = keep.Path("report.jsonl");
+    ASSERT_EQ(
+        ScanGuarded({"--backup-dir", backup, "--report", report, site.Root().string()}).m_exitCode,
+        2);
+    std::istringstream lines(ReadBytes(report));
+    std::vector<std::string> reported;
+    std::vector<std::string> problems;
+    for (std::string line; std::getline(lines, line);) {
+        const std::optional<JsonObject> object = ParseJsonObject(line);
+        ASSERT_TRUE(object) << line;
+        if (const std::optional<std::string> path = NameMember(*object, "path")) {
+            reported.push_back(*path);
+        } else {
+            problems = ProblemFiles(*object);
+        }
+    }
+    EXPECT_THAT(reported, UnorderedElementsAreArray(paths));
+    EXPECT_THAT(problems, ::testing::ElementsAre(paths[1]));
+    const ProcessResult restore = RunProgram("kelvane-scan", {"--restore", backup});
+    EXPECT_EQ(restore.m_exitCode, 0) << restore.m_stdout << restore.m_stderr;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        EXPECT_EQ(ReadBytes(paths[i]), files[i].second) << JsonString(paths[i]);
+    }
+}
+
 // Only regular files are read: a FIFO with no writer, a device and a socket
 // named like pages neither hang the scan nor change.
 TEST(HostileTree, SpecialFilesWithAMatchingNameAreNotReadAndDoNotHang) {
@@ -154,6 +219,40 @@ TEST(HostileTree, DirectoryMountedInsideItselfIsWalkedOnceAndReported) {
                 HasSubstr("Total checked files: 2\nInfected and successful treat files: 2\n"));
     EXPECT_THAT(result.m_stderr, HasSubstr(root + "/sub/loop: not scanned: "));
     EXPECT_EQ(ReadBytes(dir.Path("sub/deep.htm")), "");
+}
+
+// --all-drives in a private mount namespace, chrooted into a tmpfs (no
+// drive itself) that holds the program, so that the only drives are the
+// test's bind mounts and the scan a dry run: a mount point with a blank, a
+// tab, a newline and a backslash is a drive like any other, and a folder
+// mounted again inside the walked drives is walked once.
+TEST(HostileTree, AllDrivesFindsOddMountPointsAndWalksARemountedFolderOnce) {
+    if (!CanMountPrivately()) {
+        GTEST_SKIP() << "no private mount namespace here (unshare -m)";
+    }
+    TempDir dir;
+    fs::create_directories(dir.Root() / "site" / "inner");
+    fs::create_directories(dir.Root() / "odd");
+    fs::create_directories(dir.Root() / "root");
+    dir.Write("site/page.htm", kBlock);
+    dir.Write("site/inner/inner.htm", kBlock);
+    dir.Write("odd/odd.htm", kBlock);
+    const std::string odd = "/odd \t\n\\ drive";
+    const ProcessResult result = ScanWrapped(
+        "unshare -m sh -c '"
+        "set -e; r=\"$0/root\"; mount -t tmpfs tmpfs \"$r\"; "
+        "mkdir \"$r/proc\" \"$r/site\" \"$r/again\" \"$r$1\"; "
+        "mount --bind \"$0/site\" \"$r/site\"; mount --bind \"$0/site/inner\" \"$r/again\"; "
+        "mount --bind \"$0/odd\" \"$r$1\"; "
+        "for f in \"$2\" $(ldd \"$2\" | grep -o \"/[^ ]*\"); do "
+        "mkdir -p \"$r$(dirname \"$f\")\"; cp \"$f\" \"$r$f\"; done; "
+        "mount -t proc proc \"$r/proc\"; shift; exec chroot \"$r\" \"$@\"' " +
+            Quoted(dir.Root().string()) + " " + Quoted(odd),
+        {"--dry-run", "--all-drives"});
+    EXPECT_EQ(result.m_exitCode, 1) << result.m_stdout << result.m_stderr;
+    EXPECT_THAT(result.m_stdout, HasSubstr("\n/site/inner/inner.htm\n"));
+    EXPECT_THAT(result.m_stdout, HasSubstr("\n" + odd + "/odd.htm\n"));
+    EXPECT_THAT(result.m_stdout, HasSubstr("Total checked files: 3\n"));
 }
 
 // A chain of folders far longer than a path may be, made through
