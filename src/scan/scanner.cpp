@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/code_page.h"
+#include "core/log_text.h"
 #include "core/scan_host.h"
 #include "core/stop_flag.h"
 #include "fileio/file_status.h"
@@ -136,8 +137,7 @@ bool IsFile(const std::string& path) {
 
 ScanTotals EndScan() {
     ScanHost().WalkEnded();
-    Log(StopRequested() ? "==================== Break by user.==================="
-                        : "==================== It is all !!! ===================");
+    Log(StopRequested() ? LogText::kBreakBanner : LogText::kEndBanner);
     const ScanTotals totals = g_scanStats.Totals();
     g_scanStats.ReportAndReset();
     return totals;
@@ -159,7 +159,7 @@ ScanTotals ScanRoots(const std::vector<std::string>& roots) {
             if (StopRequested()) {
                 break;
             }
-            Log("==================== Drive " + root + " ===================");
+            Log(LogText::DriveBanner(root));
             if (IsFile(root)) {
                 HandleFile(root);
             } else {
