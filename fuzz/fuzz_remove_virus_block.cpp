@@ -14,8 +14,8 @@
 
 namespace {
 
-const char kOkLine[] = "       ==>>Infected. Remove OK!!!";
-const char kFailLine[] = "       ==>>Infected. Treat error: The first line of virus not found!";
+const char* const kOkLine = LogText::kRemoveOk;
+const char* const kFailLine = LogText::kBlockNotDelimited;
 
 // Records: the code page, the signature, the first string, the last string,
 // then the lines.

@@ -22,9 +22,7 @@ ConsoleHost::~ConsoleHost() {
     InstallScanHost(nullptr);
 }
 
-// Quiet, only the report is printed: from its heading to the end.
 void ConsoleHost::AddLogLine(const std::string& line) {
-    m_printing = m_printing || line == "REPORT:";
     if (m_printing) {
         Print(line);
     }
@@ -62,6 +60,11 @@ void ConsoleHost::LinkSkipped(const std::string& fullPath) {
 
 // The closing banner and the report are the last lines; nothing may stand
 // below them.
+// Quiet, only the report is printed: from its heading to the end.
+void ConsoleHost::ReportBegins() {
+    m_printing = true;
+}
+
 void ConsoleHost::WalkEnded() {
     if (m_progress) {
         m_progress->Hide();

@@ -24,6 +24,7 @@ public:
     bool Excludes(const std::string& fullPath) const override;
     void WalkingFolder(const std::string& fullPath) override;
     void WalkEnded() override;
+    void ReportBegins() override;
     // Said on standard error and in the report; the scan then never ends
     // as an all-clear.
     void FolderNotScanned(const std::string& fullPath, const std::string& why) override;

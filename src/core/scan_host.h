@@ -32,6 +32,8 @@ public:
     // closing banner and report.
     virtual void WalkingFolder(const std::string& /*fullPath*/) {}
     virtual void WalkEnded() {}
+    // The report's lines follow, after the closing banner.
+    virtual void ReportBegins() {}
     // What the walk left out, which the log does not show: a folder it could
     // not list or enter, and why; a link, which it neither follows nor treats.
     virtual void FolderNotScanned(const std::string& /*fullPath*/, const std::string& /*why*/) {}

@@ -1,5 +1,6 @@
 #include "scan/scan_stats.h"
 
+#include "core/log_text.h"
 #include "core/scan_host.h"
 
 CScanStats g_scanStats;
@@ -10,12 +11,13 @@ ScanTotals CScanStats::Totals() const {
 
 void CScanStats::ReportAndReset() {
     CScanHost& host = ScanHost();
-    host.AddLogLine("REPORT:");
-    host.AddLogLine("Total checked files: " + std::to_string(m_nChecked));
-    host.AddLogLine("Infected and successful treat files: " + std::to_string(m_nTreated));
-    host.AddLogLine("Error while treat files: " + std::to_string(m_nErrors));
+    host.ReportBegins();
+    host.AddLogLine(LogText::kReportHeading);
+    host.AddLogLine(LogText::CheckedCount(m_nChecked));
+    host.AddLogLine(LogText::TreatedCount(m_nTreated));
+    host.AddLogLine(LogText::ErrorCount(m_nErrors));
     if (!m_problemFiles.empty()) {
-        host.AddLogLine("List of files causes problems:");
+        host.AddLogLine(LogText::kProblemListHeading);
     }
     for (const std::string& path : m_problemFiles) {
         host.AddLogLine(path);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/code_page.h"
+#include "core/log_text.h"
 #include "core/scan_host.h"
 #include "core/stop_flag.h"
 #include "fileio/file_status.h"
@@ -144,8 +145,7 @@ bool IsFile(const std::string& path) {
 
 ScanTotals EndScan() {
     ScanHost().WalkEnded();
-    Log(StopRequested() ? "==================== Break by user.==================="
-                        : "==================== It is all !!! ===================");
+    Log(StopRequested() ? LogText::kBreakBanner : LogText::kEndBanner);
     const ScanTotals totals = g_scanStats.Totals();
     g_scanStats.ReportAndReset();
     return totals;
@@ -169,7 +169,7 @@ ScanTotals WalkRoots(const std::vector<std::string>& roots, DriveFolders* drives
             if (StopRequested()) {
                 break;
             }
-            Log("==================== Drive " + root + " ===================");
+            Log(LogText::DriveBanner(root));
             if (IsFile(root)) {
                 HandleFile(root);
             } else {

@@ -1,10 +1,9 @@
 #include "treat/remove_virus_block.h"
 
+#include "core/log_text.h"
 #include "core/scan_host.h"
 
 namespace {
-
-const char kInfectedText[] = "       ==>>Infected.";
 
 // One call's walk over the list. Lines are removed as they are visited, so a
 // failure leaves the lines removed so far removed.
@@ -93,13 +92,12 @@ private:
     }
 
     int Succeed() {
-        ScanHost().AddLogLine(std::string(kInfectedText) + " Remove OK!!!");
+        ScanHost().AddLogLine(LogText::kRemoveOk);
         return kBlockRemoved;
     }
 
     int Fail() {
-        ScanHost().AddLogLine(std::string(kInfectedText) +
-                              " Treat error: The first line of virus not found!");
+        ScanHost().AddLogLine(LogText::kBlockNotDelimited);
         return kBlockNotDelimited;
     }
 

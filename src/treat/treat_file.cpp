@@ -1,5 +1,6 @@
 #include "treat/treat_file.h"
 
+#include "core/log_text.h"
 #include "core/scan_host.h"
 #include "fileio/file_status.h"
 #include "fileio/text_file.h"
@@ -9,9 +10,6 @@
 
 namespace {
 
-const char kReadErrorLine[] = "     ...File read ore open error!!!";
-const char kWriteErrorLine[] = "     ...File write ore open error!!!";
-const char kStatusErrorLine[] = "     ...File attributes ore times restore error!!!";
 constexpr uint8_t kProtectiveBits = kAttrReadOnly | kAttrHidden | kAttrSystem;
 
 void Log(const std::string& line) {
@@ -39,7 +37,7 @@ private:
             // The status of a changed file could not be put back (it
             // vanished, or its medium is read-only); the scan goes on.
             FailedAt(TreatmentRecord::kStatusError);
-            Log(kStatusErrorLine);
+            Log(LogText::kStatusError);
             ListAsProblem();
             if (m_lifted || m_outcome == TreatmentRecord::kTreated) {
                 RetryRestoreStatus();
@@ -69,7 +67,7 @@ private:
             return true;
         } catch (...) {
             FailedAt(TreatmentRecord::kReadError);
-            Log(kReadErrorLine);
+            Log(LogText::kReadError);
             ListAsProblem();
             return false;
         }
@@ -84,7 +82,7 @@ private:
         } catch (...) {
             FailedAt(TreatmentRecord::kWriteError);
             ListAsProblem();
-            Log(kWriteErrorLine);
+            Log(LogText::kWriteError);
             g_scanStats.CountError();
             GiveProtectionBack();
             return false;
@@ -108,7 +106,7 @@ private:
             return true;
         } catch (...) {
             FailedAt(TreatmentRecord::kRemoveError);
-            Log("File " + m_path + "remove error!!!");
+            Log(LogText::RemoveError(m_path));
             GiveProtectionBack();
             return false;
         }
@@ -208,7 +206,7 @@ void TreatFile(const std::string& path) {
         // No status was read, so none may be applied: the file is left alone.
         // So is a directory that took the listed file's place: it is not a
         // file, and a file's status (times to the second) must not touch it.
-        Log(kReadErrorLine);
+        Log(LogText::kReadError);
         g_scanStats.AddProblemFile(path);
         CurrentTreatmentPolicy().AfterTreatment(
             path, {TreatmentRecord::kError, TreatmentRecord::kReadError, 0});

@@ -22,8 +22,8 @@ using ::testing::Not;
 using ::testing::StartsWith;
 
 const char kInfected[] = "<script language>\nRem I am sorry! happy time\n</script>\n";
-const char kDone[] = "==================== It is all !!! ===================";
-const char kBreak[] = "==================== Break by user.===================";
+const char* const kDone = LogText::kEndBanner;
+const char* const kBreak = LogText::kBreakBanner;
 
 class ScannerTest : public ::testing::Test {
 protected:
@@ -31,9 +31,7 @@ protected:
     ~ScannerTest() override { g_bStopScan = 0; }
 
     std::string Root() const { return m_dir.Root().string(); }
-    std::string Banner() const {
-        return "==================== Drive " + Root() + " ===================";
-    }
+    std::string Banner() const { return LogText::DriveBanner(Root()); }
     std::string Sep() const { return std::string(1, std::filesystem::path::preferred_separator); }
 
     CaptureHost m_host;
@@ -48,10 +46,8 @@ TEST_F(ScannerTest, MatchingFilesAreLoggedAndTreatedWhereverTheyAre) {
     const ScanTotals totals = ScanRoots({Root()});
     const std::string infected =
         Root() + Sep() + "pages.htm" + Sep() + "deep" + Sep() + "INDEX.HTM";
-    EXPECT_THAT(m_host.m_log, ElementsAre(Banner(), infected, "       ==>>Infected. Remove OK!!!",
-                                          kDone, "REPORT:", "Total checked files: 1",
-                                          "Infected and successful treat files: 1",
-                                          "Error while treat files: 0"));
+    EXPECT_EQ(m_host.m_log,
+              LogThenReport({Banner(), infected, LogText::kRemoveOk, kDone}, ReportLines(1, 1, 0)));
     EXPECT_EQ(totals.m_nTreated, 1);
     EXPECT_EQ(ReadBytes(infected), "");
 }
@@ -61,10 +57,7 @@ TEST_F(ScannerTest, FileMatchingTwoMasksIsTreatedTwice) {
     m_dir.Write(".hidden.htm", "x");
     const ScanTotals totals = ScanRoots({Root()});
     const std::string path = Root() + Sep() + ".hidden.htm";
-    EXPECT_THAT(
-        m_host.m_log,
-        ElementsAre(Banner(), path, path, kDone, "REPORT:", "Total checked files: 2",
-                    "Infected and successful treat files: 0", "Error while treat files: 0"));
+    EXPECT_EQ(m_host.m_log, LogThenReport({Banner(), path, path, kDone}, ReportLines(2, 0, 0)));
     EXPECT_EQ(totals.m_nChecked, 2);
 }
 
@@ -72,12 +65,9 @@ TEST_F(ScannerTest, EmptyMaskListWalksAndReportsZeros) {
     m_host.m_masks.clear();
     m_dir.Write("a.htm", kInfected);
     ScanRoots({Root(), Root() + Sep() + "missing"});
-    EXPECT_THAT(
-        m_host.m_log,
-        ElementsAre(Banner(),
-                    "==================== Drive " + Root() + Sep() + "missing ===================",
-                    kDone, "REPORT:", "Total checked files: 0",
-                    "Infected and successful treat files: 0", "Error while treat files: 0"));
+    EXPECT_EQ(m_host.m_log,
+              LogThenReport({Banner(), LogText::DriveBanner(Root() + Sep() + "missing"), kDone},
+                            ReportLines(0, 0, 0)));
     EXPECT_THAT(m_host.m_notScanned, ElementsAre(StartsWith(Root() + Sep() + "missing: ")));
 }
 
@@ -99,28 +89,22 @@ TEST_F(ScannerTest, FolderThatCannotBeListedIsReportedAndTheWalkGoesOn) {
 
 TEST_F(ScannerTest, NoRootsStillEndWithTheBannerAndReport) {
     ScanRoots({});
-    EXPECT_THAT(m_host.m_log, ElementsAre(kDone, "REPORT:", "Total checked files: 0",
-                                          "Infected and successful treat files: 0",
-                                          "Error while treat files: 0"));
+    EXPECT_EQ(m_host.m_log, LogThenReport({kDone}, ReportLines(0, 0, 0)));
 }
 
 TEST_F(ScannerTest, RootThatIsAFileIsHandledLikeAFileInAWalk) {
     const std::string path = m_dir.Write("one.html", kInfected);
     ScanRoots({path});
-    EXPECT_THAT(
-        m_host.m_log,
-        ElementsAre("==================== Drive " + path + " ===================", path,
-                    "       ==>>Infected. Remove OK!!!", kDone, "REPORT:", "Total checked files: 1",
-                    "Infected and successful treat files: 1", "Error while treat files: 0"));
+    EXPECT_EQ(m_host.m_log,
+              LogThenReport({LogText::DriveBanner(path), path, LogText::kRemoveOk, kDone},
+                            ReportLines(1, 1, 0)));
 }
 
 TEST_F(ScannerTest, StopSetBeforeTheScanLogsTheBreakAndTheReport) {
     m_dir.Write("a.htm", kInfected);
     g_bStopScan = 1;
     ScanRoots({Root()});
-    EXPECT_THAT(m_host.m_log, ElementsAre(kBreak, "REPORT:", "Total checked files: 0",
-                                          "Infected and successful treat files: 0",
-                                          "Error while treat files: 0"));
+    EXPECT_EQ(m_host.m_log, LogThenReport({kBreak}, ReportLines(0, 0, 0)));
 }
 
 // Stops the scan while the first file is being treated.
@@ -145,7 +129,7 @@ TEST(ScannerStop, FileBeingTreatedFinishesAndNoFurtherEntryIsTaken) {
     g_bStopScan = 0;
     EXPECT_EQ(totals.m_nTreated, 1);
     EXPECT_THAT(host.m_log, Contains(kBreak));
-    EXPECT_EQ(std::count(host.m_log.begin(), host.m_log.end(), "REPORT:"), 1);
+    EXPECT_EQ(std::count(host.m_log.begin(), host.m_log.end(), LogText::kReportHeading), 1);
     EXPECT_EQ(std::count_if(host.m_log.begin(), host.m_log.end(),
                             [](const std::string& l) { return l.rfind("====", 0) == 0; }),
               2)
@@ -161,12 +145,9 @@ TEST(ScannerStop, StopDuringTheLastFileOfTheLastRootIsABreak) {
     const std::string path = dir.Write("only.htm", kInfected);
     ScanRoots({dir.Root().string()});
     g_bStopScan = 0;
-    EXPECT_THAT(
-        host.m_log,
-        ElementsAre(
-            "==================== Drive " + dir.Root().string() + " ===================", path,
-            "       ==>>Infected. Remove OK!!!", kBreak, "REPORT:", "Total checked files: 1",
-            "Infected and successful treat files: 1", "Error while treat files: 0"));
+    EXPECT_EQ(host.m_log, LogThenReport({LogText::DriveBanner(dir.Root().string()), path,
+                                         LogText::kRemoveOk, kBreak},
+                                        ReportLines(1, 1, 0)));
 }
 
 // Fails as an allocation would, whenever the walk begins to list a folder.
@@ -184,13 +165,9 @@ TEST(ScannerException, EndsTheScanWithTheBreakAndTheReportAndClearsTheStatistics
     const std::string page = dir.Write("a.htm", kInfected);
     ScanRoots({page, dir.Root().string()});
     g_bStopScan = 0;
-    EXPECT_THAT(
-        host.m_log,
-        ElementsAre("==================== Drive " + page + " ===================", page,
-                    "       ==>>Infected. Remove OK!!!",
-                    "==================== Drive " + dir.Root().string() + " ===================",
-                    kBreak, "REPORT:", "Total checked files: 1",
-                    "Infected and successful treat files: 1", "Error while treat files: 0"));
+    EXPECT_EQ(host.m_log, LogThenReport({LogText::DriveBanner(page), page, LogText::kRemoveOk,
+                                         LogText::DriveBanner(dir.Root().string()), kBreak},
+                                        ReportLines(1, 1, 0)));
     EXPECT_EQ(g_scanStats.Totals().m_nChecked, 0);
 }
 

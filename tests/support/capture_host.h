@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/log_text.h"
 #include "core/scan_host.h"
 
 // A scan host that keeps every log line, installed for the test's lifetime.
@@ -23,3 +24,22 @@ public:
     std::vector<std::string> m_notScanned;  // "PATH: why"
     std::vector<std::string> m_linksSkipped;
 };
+
+// The report as the log shows it, from its heading on.
+inline std::vector<std::string> ReportLines(int32_t checked, int32_t treated, int32_t errors,
+                                            const std::vector<std::string>& problems = {}) {
+    std::vector<std::string> lines = {LogText::kReportHeading, LogText::CheckedCount(checked),
+                                      LogText::TreatedCount(treated), LogText::ErrorCount(errors)};
+    if (!problems.empty()) {
+        lines.push_back(LogText::kProblemListHeading);
+        lines.insert(lines.end(), problems.begin(), problems.end());
+    }
+    return lines;
+}
+
+// What a log holds: its lines up to the closing banner, then the report.
+inline std::vector<std::string> LogThenReport(std::vector<std::string> lines,
+                                              const std::vector<std::string>& report) {
+    lines.insert(lines.end(), report.begin(), report.end());
+    return lines;
+}

@@ -77,7 +77,7 @@ void MakeTree(const TempDir& dir) {
 // What a scan logged, split into the lines that matter here.
 struct ScanLog {
     explicit ScanLog(const std::vector<std::string>& log) : m_lines(log) {
-        const auto list = std::find(log.begin(), log.end(), "List of files causes problems:");
+        const auto list = std::find(log.begin(), log.end(), LogText::kProblemListHeading);
         m_problems.assign(list == log.end() ? list : list + 1, log.end());
     }
     bool Has(const std::string& line) const {
@@ -131,7 +131,7 @@ public:
 
     void ExpectEveryFileSound() const {
         const ScanLog log(m_host.m_log);
-        ASSERT_THAT(log.m_lines, Contains("REPORT:")) << "the log reached the report";
+        ASSERT_THAT(log.m_lines, Contains(LogText::kReportHeading)) << "the log reached the report";
         ExpectNoTemporaryFile();
         int silentlySkipped = 0;
         for (const TreeFile& file : Tree()) {

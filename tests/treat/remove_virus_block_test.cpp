@@ -10,8 +10,8 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-const char kOkLine[] = "       ==>>Infected. Remove OK!!!";
-const char kFailLine[] = "       ==>>Infected. Treat error: The first line of virus not found!";
+const char* const kOkLine = LogText::kRemoveOk;
+const char* const kFailLine = LogText::kBlockNotDelimited;
 const char kSig[] = "Rem I am sorry! happy time";
 const char kFirst[] = "<script language=VBScript>";
 const char kLast[] = "</script>";

@@ -16,11 +16,11 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-const char kOkLine[] = "       ==>>Infected. Remove OK!!!";
-const char kFailLine[] = "       ==>>Infected. Treat error: The first line of virus not found!";
-const char kReadError[] = "     ...File read ore open error!!!";
-const char kWriteError[] = "     ...File write ore open error!!!";
-const char kStatusError[] = "     ...File attributes ore times restore error!!!";
+using LogText::kReadError;
+using LogText::kStatusError;
+using LogText::kWriteError;
+const char* const kOkLine = LogText::kRemoveOk;
+const char* const kFailLine = LogText::kBlockNotDelimited;
 const char kBlock[] =
     "<script language=VBScript>\r\nRem I am sorry! happy time\r\nx = 1\r\n</script>\r\n";
 const int64_t kOldTime = 1000000000;  // 2001-09-09, clearly not "now"
@@ -43,11 +43,11 @@ protected:
         return path;
     }
 
-    // The report the scan would log, without its "REPORT:" heading.
+    // The report the scan would log.
     std::vector<std::string> Report() {
         const std::size_t logged = m_host.m_log.size();
         g_scanStats.ReportAndReset();
-        std::vector<std::string> report(m_host.m_log.begin() + logged + 1, m_host.m_log.end());
+        std::vector<std::string> report(m_host.m_log.begin() + logged, m_host.m_log.end());
         m_host.m_log.resize(logged);
         return report;
     }
@@ -73,9 +73,7 @@ TEST_F(TreatFileTest, CleanFileIsOnlyCheckedAndKeepsItsBytesAndStatus) {
     TreatFile(path);
     EXPECT_EQ(ReadBytes(path), bytes) << "a clean file keeps its CR LF";
     EXPECT_THAT(m_host.m_log, IsEmpty());
-    EXPECT_THAT(Report(),
-                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
-                            "Error while treat files: 0"));
+    EXPECT_EQ(Report(), ReportLines(1, 0, 0));
     ExpectStatusRestored(path);
 }
 
@@ -84,9 +82,7 @@ TEST_F(TreatFileTest, FileThatCannotBeOpenedIsSkippedSilentlyWithItsStatusBack) 
     InjectFault(FileCall::OpenRead, 1, kAccessDeniedError);
     TreatFile(path);
     EXPECT_THAT(m_host.m_log, IsEmpty());
-    EXPECT_THAT(Report(),
-                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
-                            "Error while treat files: 0"));
+    EXPECT_EQ(Report(), ReportLines(1, 0, 0));
     ExpectStatusRestored(path);
 }
 
@@ -113,9 +109,7 @@ TEST_F(TreatFileTest, InfectedReadOnlyFileIsRewrittenWithLfAndKeepsItsStatus) {
     TreatFile(path);
     EXPECT_EQ(ReadBytes(path), "<html>\n</html>\n");
     EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine));
-    EXPECT_THAT(Report(),
-                ElementsAre("Total checked files: 1", "Infected and successful treat files: 1",
-                            "Error while treat files: 0"));
+    EXPECT_EQ(Report(), ReportLines(1, 1, 0));
     ExpectStatusRestored(path);
     EXPECT_EQ(m_dir.Listing(), "page.htm\n");
 }
@@ -126,9 +120,7 @@ TEST_F(TreatFileTest, TwoBlocksAreRemovedWithOneWrite) {
     EXPECT_EQ(ReadBytes(path), "a\nb\nc\n");
     EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kOkLine));
     EXPECT_EQ(UsesOf(FileCall::Replace), 1);
-    EXPECT_THAT(Report(),
-                ElementsAre("Total checked files: 1", "Infected and successful treat files: 1",
-                            "Error while treat files: 0"));
+    EXPECT_EQ(Report(), ReportLines(1, 1, 0));
 }
 
 TEST_F(TreatFileTest, FileThatWasOnlyABlockBecomesEmptyAndStays) {
@@ -159,9 +151,7 @@ TEST_F(UndelimitedBlockTest, WithoutRemoveFlagFileStaysWholeWithItsStatus) {
     TreatFile(path);
     EXPECT_EQ(ReadBytes(path), m_bytes) << "the first block is not written away either";
     EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kFailLine));
-    EXPECT_THAT(Report(),
-                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
-                            "Error while treat files: 1", "List of files causes problems:", path));
+    EXPECT_EQ(Report(), ReportLines(1, 0, 1, {path}));
     ExpectStatusRestored(path);
 }
 
@@ -170,9 +160,7 @@ TEST_F(UndelimitedBlockTest, WithRemoveFlagFileIsDeletedWithoutALineOfItsOwn) {
     TreatFile(path);
     EXPECT_EQ(m_dir.Listing(), "");
     EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kFailLine));
-    EXPECT_THAT(Report(),
-                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
-                            "Error while treat files: 1", "List of files causes problems:", path));
+    EXPECT_EQ(Report(), ReportLines(1, 0, 1, {path}));
 }
 
 TEST_F(UndelimitedBlockTest, FailedDeletionIsLoggedAndTheFileKeepsItsStatus) {
@@ -180,10 +168,8 @@ TEST_F(UndelimitedBlockTest, FailedDeletionIsLoggedAndTheFileKeepsItsStatus) {
     InjectFault(FileCall::Delete, 1, kAccessDeniedError);
     TreatFile(path);
     EXPECT_EQ(ReadBytes(path), m_bytes);
-    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kFailLine, "File " + path + "remove error!!!"));
-    EXPECT_THAT(Report(),
-                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
-                            "Error while treat files: 1", "List of files causes problems:", path));
+    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kFailLine, LogText::RemoveError(path)));
+    EXPECT_EQ(Report(), ReportLines(1, 0, 1, {path}));
     ExpectStatusRestored(path);
 }
 
@@ -194,9 +180,7 @@ TEST_F(TreatFileTest, ReadFailureIsReportedAndTheStatusComesBack) {
     InjectFault(FileCall::Read, 1, kIoError);
     TreatFile(path);
     EXPECT_THAT(m_host.m_log, ElementsAre(kReadError));
-    EXPECT_THAT(Report(),
-                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
-                            "Error while treat files: 0", "List of files causes problems:", path));
+    EXPECT_EQ(Report(), ReportLines(1, 0, 0, {path}));
     ExpectStatusRestored(path);
 }
 
@@ -211,9 +195,7 @@ TEST_P(FailedWriteTest, IsAWriteErrorThatLeavesTheFileAsItWas) {
     TreatFile(path);
     EXPECT_EQ(ReadBytes(path), bytes);
     EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kWriteError));
-    EXPECT_THAT(Report(),
-                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
-                            "Error while treat files: 1", "List of files causes problems:", path));
+    EXPECT_EQ(Report(), ReportLines(1, 0, 1, {path}));
     ExpectStatusRestored(path);
     EXPECT_EQ(m_dir.Listing(), "page.htm\n");
 }
@@ -228,9 +210,7 @@ TEST_F(TreatFileTest, FileWhoseStatusCannotBeReadIsLeftAlone) {
     InjectFault(FileCall::GetStatus, 1, kIoError);
     TreatFile(path);
     EXPECT_THAT(m_host.m_log, ElementsAre(kReadError));
-    EXPECT_THAT(Report(),
-                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
-                            "Error while treat files: 0", "List of files causes problems:", path));
+    EXPECT_EQ(Report(), ReportLines(1, 0, 0, {path}));
     EXPECT_EQ(UsesOf(FileCall::SetAttributes) + UsesOf(FileCall::SetTimes), 0);
     EXPECT_EQ(UsesOf(FileCall::OpenRead), 0);
 }
@@ -249,9 +229,7 @@ TEST_F(TreatFileTest, StatusThatCannotBePutBackIsAProblemButNotTheEndOfTheScan) 
     TreatFile(path);
     EXPECT_EQ(ReadBytes(path), "a\n");
     EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kStatusError));
-    EXPECT_THAT(Report(),
-                ElementsAre("Total checked files: 1", "Infected and successful treat files: 1",
-                            "Error while treat files: 0", "List of files causes problems:", path));
+    EXPECT_EQ(Report(), ReportLines(1, 1, 0, {path}));
     ExpectStatusRestored(path);
 }
 
@@ -261,9 +239,7 @@ TEST_F(TreatFileTest, StatusFailureAfterAWriteErrorListsTheFileOnce) {
     InjectFault(FileCall::SetTimes, 1, kAccessDeniedError);
     TreatFile(path);
     EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kWriteError, kStatusError));
-    EXPECT_THAT(Report(),
-                ElementsAre("Total checked files: 1", "Infected and successful treat files: 0",
-                            "Error while treat files: 1", "List of files causes problems:", path));
+    EXPECT_EQ(Report(), ReportLines(1, 0, 1, {path}));
 }
 
 // A file that is only read keeps every time to the fraction of a second and

@@ -23,7 +23,7 @@ using ::testing::AnyOf;
 using ::testing::ElementsAre;
 
 const char kInfected[] = "<script language>\nRem I am sorry! happy time\n</script>\nok\n";
-const char kReadError[] = "     ...File read ore open error!!!";
+using LogText::kReadError;
 
 class RacingHost : public CaptureHost {
 public:
@@ -71,7 +71,7 @@ protected:
         for (; at != log.end() && at->rfind("     ", 0) == 0; ++at) {
             lines.push_back(*at);
         }
-        const auto list = std::find(log.begin(), log.end(), "List of files causes problems:");
+        const auto list = std::find(log.begin(), log.end(), LogText::kProblemListHeading);
         lines.insert(lines.end(), list, log.end());
         return lines;
     }
@@ -84,7 +84,7 @@ protected:
 TEST_F(RaceTest, FileThatVanishesIsAProblemAndIsNotMadeAgain) {
     const std::vector<std::string> log = ScanWithRace([this] { fs::remove(Racer()); });
     EXPECT_THAT(RacerLines(log, Racer()),
-                ElementsAre(kReadError, "List of files causes problems:", Racer()));
+                ElementsAre(kReadError, LogText::kProblemListHeading, Racer()));
     EXPECT_EQ(m_dir.Listing(), "a.htm\nz.htm\n");
 }
 
@@ -101,7 +101,7 @@ TEST_F(RaceTest, FileReplacedByADirectoryIsAProblemAndTheDirectoryIsUntouched) {
         stat(Racer().c_str(), &before);
     });
     EXPECT_THAT(RacerLines(log, Racer()),
-                ElementsAre(kReadError, "List of files causes problems:", Racer()));
+                ElementsAre(kReadError, LogText::kProblemListHeading, Racer()));
     struct stat after {};
     ASSERT_EQ(stat(Racer().c_str(), &after), 0);
     EXPECT_TRUE(S_ISDIR(after.st_mode));
