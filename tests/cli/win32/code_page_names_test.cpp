@@ -16,13 +16,15 @@
 #include "cli/glob.h"
 #include "cli/path_text.h"
 #include "cli/scan_site.h"
+#include "framework/module_names.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-// 0x5C as a trail byte: U+8868, and U+8868 U+793A.
+// 0x5C as a trail byte: U+8868, U+8868 U+793A, and U+30BD.
 constexpr char kHyo[] = "\x95\x5c";
 constexpr char kHyoji[] = "\x95\x5c\x8e\xa6";
+constexpr char kSo[] = "\x83\x5c";
 // U+30A2 and U+30C2, whose trail bytes are "A" and "a".
 constexpr char kA[] = "\x83\x41";
 constexpr char kDi[] = "\x83\x61";
@@ -128,6 +130,35 @@ INSTANTIATE_TEST_SUITE_P(CodePage932, AtOrBelowTest,
                          ::testing::ValuesIn(InCodePage(kBelowCases, 932)), CaseName<BelowCase>);
 INSTANTIATE_TEST_SUITE_P(CodePage1252, AtOrBelowTest,
                          ::testing::ValuesIn(InCodePage(kBelowCases, 1252)), CaseName<BelowCase>);
+
+// The names the window derives from its own program file's.
+struct ModuleNameCase {
+    std::string m_name;
+    unsigned m_codePage;
+    std::string (*m_derive)(const std::string& programPath);
+    std::string m_derived;
+};
+
+void PrintTo(const ModuleNameCase& row, std::ostream* out) {
+    *out << row.m_name;
+}
+
+using ModuleNameTest = CodePageTest<ModuleNameCase>;
+
+TEST_P(ModuleNameTest, FileNameEndsAtTheLastWholeSeparator) {
+    const std::string program = Join({"C:", "dir", kSo + std::string(".exe")});
+    EXPECT_EQ(GetParam().m_derive(program), GetParam().m_derived);
+}
+
+std::string ManualBeside(const std::string& programPath) {
+    return BesideFile(programPath, "kelvane.html");
+}
+
+INSTANTIATE_TEST_SUITE_P(CodePage932, ModuleNameTest,
+                         ::testing::Values(ModuleNameCase{"BaseName", 932, BaseNameOf, kSo},
+                                           ModuleNameCase{"ManualBeside", 932, ManualBeside,
+                                                          "C:\\dir\\kelvane.html"}),
+                         CaseName<ModuleNameCase>);
 
 // The walk, through the command (the window walks with the same code): from
 // the folder above, or from a PATH that is the folder itself.
