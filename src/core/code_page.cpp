@@ -37,6 +37,9 @@ std::size_t CodePage::FindAtCharacterStart(std::string_view line, std::string_vi
 }
 
 std::size_t CodePage::FindLastOf(std::string_view text, std::string_view set) const {
+    if (!m_doubleByte) {
+        return text.find_last_of(set);
+    }
     std::size_t last = npos;
     for (std::size_t pos = 0; pos < text.size();) {
         const std::size_t size = CharacterSize(text, pos);

@@ -5,7 +5,8 @@
 
 namespace {
 
-// Both separate on Windows; a trail byte of the code page is never one.
+// Either may end a folder's name in a full path; a trail byte of the code
+// page, which may be 0x5C, never does.
 constexpr char kSeparators[] = "\\/";
 
 }  // namespace

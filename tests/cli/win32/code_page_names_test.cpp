@@ -63,73 +63,59 @@ protected:
     void SetUp() override { ASSERT_EQ(GetACP(), this->GetParam().m_codePage); }
 };
 
-// Rows are shown by their names: their bytes are no text in a test's log.
-struct GlobCase {
+// The glob of --exclude, and the rule behind "the backup folder lies outside
+// every PATH" and the PATH filter of a restore. Rows are shown by their
+// names: their bytes are no text in a test's log.
+struct PathRuleCase {
     std::string m_name;
     unsigned m_codePage;
-    std::string m_glob;
+    bool (*m_rule)(const std::string& path, const std::string& pattern);
     std::string m_path;
-    bool m_matches;
+    std::string m_pattern;
+    bool m_holds;
 };
-void PrintTo(const GlobCase& row, std::ostream* out) {
+
+void PrintTo(const PathRuleCase& row, std::ostream* out) {
     *out << row.m_name;
 }
 
-using GlobTest = CodePageTest<GlobCase>;
-
-TEST_P(GlobTest, MatchesByCharacters) {
-    EXPECT_EQ(GlobMatches(GetParam().m_glob, GetParam().m_path), GetParam().m_matches);
+bool Glob(const std::string& path, const std::string& glob) {
+    return GlobMatches(glob, path);
 }
 
-const std::vector<GlobCase> kGlobCases = {
-    {"StarRunsOverATrailBackslash", 932, "C:\\web\\*\\x.htm", Join({"C:", "web", kHyoji, "x.htm"}),
-     true},
-    {"QuestionMarkIsADoubleByteCharacter", 932, "C:\\web\\?\\x.htm",
-     Join({"C:", "web", kHyo, "x.htm"}), true},
-    {"TrailLettersKeepTheirCase", 932, Join({"C:", "web", kA}), Join({"C:", "web", kDi}), false},
-    {"AccentedLettersFoldAlike", 1252, Join({"C:", "web", kEUpper + std::string("T.HTM")}),
-     Join({"c:", "web", kELower + std::string("t.htm")}), true},
-};
+using PathRuleTest = CodePageTest<PathRuleCase>;
 
-INSTANTIATE_TEST_SUITE_P(CodePage932, GlobTest, ::testing::ValuesIn(InCodePage(kGlobCases, 932)),
-                         CaseName<GlobCase>);
-INSTANTIATE_TEST_SUITE_P(CodePage1252, GlobTest, ::testing::ValuesIn(InCodePage(kGlobCases, 1252)),
-                         CaseName<GlobCase>);
-
-// The rule behind "the backup folder lies outside every PATH" and the PATH
-// filter of a restore.
-struct BelowCase {
-    std::string m_name;
-    unsigned m_codePage;
-    std::string m_path;
-    std::string m_root;
-    bool m_below;
-};
-void PrintTo(const BelowCase& row, std::ostream* out) {
-    *out << row.m_name;
+TEST_P(PathRuleTest, ComparesWholeCharacters) {
+    EXPECT_EQ(GetParam().m_rule(GetParam().m_path, GetParam().m_pattern), GetParam().m_holds);
 }
 
-using AtOrBelowTest = CodePageTest<BelowCase>;
-
-TEST_P(AtOrBelowTest, ComparesWholeCharacters) {
-    EXPECT_EQ(IsAtOrBelow(GetParam().m_path, GetParam().m_root), GetParam().m_below);
-}
-
-const std::vector<BelowCase> kBelowCases = {
-    {"TrailBackslashEndsNoFolder", 932, Join({"C:", "web", kHyoji, "bk"}),
-     Join({"C:", "web", kHyo}), false},
-    {"FolderEndingInATrailBackslashHoldsItsOwn", 932, Join({"C:", "web", kHyo, "bk"}),
-     Join({"C:", "web", kHyo}), true},
-    {"TrailLettersKeepTheirCase", 932, Join({"C:", "web", kDi, "bk"}), Join({"C:", "web", kA}),
+const std::vector<PathRuleCase> kPathRuleCases = {
+    {"GlobStarRunsOverATrailBackslash", 932, Glob, Join({"C:", "web", kHyoji, "x.htm"}),
+     "C:\\web\\*\\x.htm", true},
+    {"GlobQuestionMarkIsADoubleByteCharacter", 932, Glob, Join({"C:", "web", kHyo, "x.htm"}),
+     "C:\\web\\?\\x.htm", true},
+    {"GlobTrailLettersKeepTheirCase", 932, Glob, Join({"C:", "web", kDi}), Join({"C:", "web", kA}),
      false},
-    {"AccentedLettersFoldAlike", 1252, Join({"C:", "WEB", kEUpper + std::string("T"), "x.htm"}),
+    {"GlobAccentedLettersFoldAlike", 1252, Glob,
+     Join({"c:", "web", kELower + std::string("t.htm")}),
+     Join({"C:", "web", kEUpper + std::string("T.HTM")}), true},
+    {"BelowTrailBackslashEndsNoFolder", 932, IsAtOrBelow, Join({"C:", "web", kHyoji, "bk"}),
+     Join({"C:", "web", kHyo}), false},
+    {"BelowFolderEndingInATrailBackslash", 932, IsAtOrBelow, Join({"C:", "web", kHyo, "bk"}),
+     Join({"C:", "web", kHyo}), true},
+    {"BelowTrailLettersKeepTheirCase", 932, IsAtOrBelow, Join({"C:", "web", kDi, "bk"}),
+     Join({"C:", "web", kA}), false},
+    {"BelowAccentedLettersFoldAlike", 1252, IsAtOrBelow,
+     Join({"C:", "WEB", kEUpper + std::string("T"), "x.htm"}),
      Join({"c:", "web", kELower + std::string("t")}), true},
 };
 
-INSTANTIATE_TEST_SUITE_P(CodePage932, AtOrBelowTest,
-                         ::testing::ValuesIn(InCodePage(kBelowCases, 932)), CaseName<BelowCase>);
-INSTANTIATE_TEST_SUITE_P(CodePage1252, AtOrBelowTest,
-                         ::testing::ValuesIn(InCodePage(kBelowCases, 1252)), CaseName<BelowCase>);
+INSTANTIATE_TEST_SUITE_P(CodePage932, PathRuleTest,
+                         ::testing::ValuesIn(InCodePage(kPathRuleCases, 932)),
+                         CaseName<PathRuleCase>);
+INSTANTIATE_TEST_SUITE_P(CodePage1252, PathRuleTest,
+                         ::testing::ValuesIn(InCodePage(kPathRuleCases, 1252)),
+                         CaseName<PathRuleCase>);
 
 // The names the window derives from its own program file's.
 struct ModuleNameCase {
