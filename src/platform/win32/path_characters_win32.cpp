@@ -20,7 +20,7 @@ char32_t CodeOf(std::string_view character) {
         }
         return kNoCharacter + bytes;
     }
-    // The simple upper case, as the file system's own table gives it.
+    // NTFS compares names by each letter's simple upper case, which this gives.
     CharUpperBuffW(&wide, 1);
     return wide == L'\\' ? kSeparatorCode : static_cast<char32_t>(wide);
 }
