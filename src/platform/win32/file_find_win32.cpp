@@ -6,6 +6,7 @@
 #include "scan/file_find.h"
 
 const char kPathSeparator = '\\';
+const char kPathSeparators[] = "\\/";
 const int kNameTooLongError = ERROR_FILENAME_EXCED_RANGE;
 
 namespace {
@@ -37,7 +38,7 @@ int ListingError(DWORD error) {
 bool CFileFind::OpenListing(const std::string& pattern) {
     // A drive's root keeps its separator: "C:" alone names the drive's
     // current folder.
-    const std::size_t separator = SystemCodePage().FindLastOf(pattern, "\\/");
+    const std::size_t separator = SystemCodePage().FindLastOf(pattern, kPathSeparators);
     const bool driveRoot = separator > 0 && pattern[separator - 1] == ':';
     m_folder = pattern.substr(0, driveRoot ? separator + 1 : separator);
     WIN32_FIND_DATAA data{};
