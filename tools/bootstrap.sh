@@ -39,7 +39,8 @@ for name in "${locales_needed[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && [ ${#missing_locales[@]} -eq 0 ] && exit 0
 
-echo "bootstrap: installing ${missing[*]} ${missing_locales[*]}"
+needed=("${missing[@]}" "${missing_locales[@]}")
+echo "bootstrap: installing ${needed[*]}"
 if [ "$(id -u)" -ne 0 ]; then
     echo "bootstrap: run as root (or with sudo) to install packages" >&2
     exit 1
