@@ -4,6 +4,7 @@
 
 #include "cli/manifest.h"
 #include "cli/path_text.h"
+#include "fileio/native_path.h"
 #include "fileio/placed_file.h"
 
 namespace {
@@ -13,20 +14,20 @@ namespace fs = std::filesystem;
 // The path with every link of its existing part resolved.
 std::string RealPathOf(const std::string& path) {
     std::error_code error;
-    const fs::path real = fs::weakly_canonical(path, error);
-    return error ? path : real.string();
+    const fs::path real = fs::weakly_canonical(NativePath(path), error);
+    return error ? path : NarrowPath(real);
 }
 
 std::optional<std::string> UnfitExistingFolder(const std::string& dir) {
     std::error_code error;
     // A second scan into the same folder would overwrite the copies of the first.
-    if (fs::exists(fs::symlink_status(ManifestPathIn(dir), error))) {
+    if (fs::exists(fs::symlink_status(NativePath(ManifestPathIn(dir)), error))) {
         return dir + " already holds a backup";
     }
     if (!IsPrivateFolder(dir)) {
         return dir + " must be a folder of yours that no one else can write into";
     }
-    if (!fs::is_empty(dir, error) || error) {
+    if (!fs::is_empty(NativePath(dir), error) || error) {
         return dir + " must be empty";
     }
     return std::nullopt;
@@ -43,10 +44,10 @@ std::optional<std::string> UnfitBackupFolder(const std::string& dir,
         }
     }
     std::error_code error;
-    if (fs::exists(fs::symlink_status(dir, error))) {
+    if (fs::exists(fs::symlink_status(NativePath(dir), error))) {
         return UnfitExistingFolder(dir);
     }
-    if (!fs::is_directory(fs::path(dir).parent_path(), error)) {
+    if (!fs::is_directory(NativePath(dir).parent_path(), error)) {
         return "the folder that is to hold " + dir + " does not exist";
     }
     return std::nullopt;

@@ -12,6 +12,7 @@
 #include "cli/options.h"
 #include "cli/restore.h"
 #include "cli/scan_report.h"
+#include "cli/terminal.h"
 #include "core/interrupt.h"
 #include "core/stop_flag.h"
 #include "scan/scanner.h"
@@ -123,6 +124,7 @@ int Scan(const ScanOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    ShowErrorsInTheConsoleCodePage();
     ScanOptions options;
     if (const std::optional<int> exitNow = ParseOptions(argc, argv, options)) {
         return *exitNow;

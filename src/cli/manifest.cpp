@@ -6,6 +6,7 @@
 #include "cli/json.h"
 #include "cli/json_name.h"
 #include "cli/path_text.h"
+#include "fileio/native_path.h"
 
 namespace {
 
@@ -28,11 +29,11 @@ std::string RelativeToRoot(const std::string& fullPath) {
 
 // DIR's parent, where the walk to the manifest and the copies starts.
 std::string ParentOf(const std::string& backupDir) {
-    return std::filesystem::path(backupDir).parent_path().string();
+    return NarrowPath(NativePath(backupDir).parent_path());
 }
 
 std::string BelowParent(const std::string& backupDir, const std::string& relative) {
-    return (std::filesystem::path(backupDir).filename() / relative).string();
+    return NarrowPath(NativePath(backupDir).filename() / NativePath(relative));
 }
 
 std::string Field(const JsonObject& object, const std::string& name) {
@@ -45,11 +46,11 @@ std::string Field(const JsonObject& object, const std::string& name) {
 }  // namespace
 
 std::string ManifestPathIn(const std::string& backupDir) {
-    return (std::filesystem::path(backupDir) / kManifestName).string();
+    return NarrowPath(NativePath(backupDir) / kManifestName);
 }
 
 std::string MirrorPath(const std::string& backupDir, const std::string& fullPath) {
-    return (std::filesystem::path(backupDir) / RelativeToRoot(fullPath)).string();
+    return NarrowPath(NativePath(backupDir) / NativePath(RelativeToRoot(fullPath)));
 }
 
 PlacedFile ManifestPlaceIn(const std::string& backupDir) {

@@ -9,6 +9,7 @@
 #include "cli/path_text.h"
 #include "core/blank_signature.h"
 #include "core/code_page.h"
+#include "fileio/native_path.h"
 #include "scan/file_types.h"
 #include "scan/mask_match.h"
 
@@ -269,10 +270,10 @@ void WarnOfMasksThatMatchNothing(const MaskList& masks) {
 std::string NormalisePath(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code error;
-    fs::path absolute = fs::absolute(fs::path(path), error).lexically_normal();
-    std::string text = absolute.string();
-    const std::string root = absolute.root_path().string();
-    while (text.size() > root.size() && (text.back() == '/' || text.back() == '\\')) {
+    fs::path absolute = fs::absolute(NativePath(path), error).lexically_normal();
+    std::string text = NarrowPath(absolute);
+    const std::string root = NarrowPath(absolute.root_path());
+    while (text.size() > root.size() && SystemCodePage().EndsWithOneOf(text, "/\\")) {
         text.pop_back();
     }
     return text;

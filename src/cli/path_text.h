@@ -2,11 +2,11 @@
 
 #include <string>
 
-// Paths compared as text, as the file system compares names: on Windows "\"
-// and "/" both separate folders and the case of ASCII letters does not
-// matter; elsewhere "/" alone separates and case matters.
+// Paths compared as text, as the file system compares names (see
+// PathCharacters): on Windows "\" and "/" both separate folders, a trail
+// byte is part of its character and case does not matter for any letter;
+// elsewhere "/" alone separates and case matters.
 bool IsPathSeparator(char c);
-bool SamePathCharacter(char a, char b);
 
 // True when path is root or lies below it; both absolute and normalised.
 bool IsAtOrBelow(const std::string& path, const std::string& root);

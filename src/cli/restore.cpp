@@ -11,6 +11,7 @@
 #include "cli/path_text.h"
 #include "cli/sha256.h"
 #include "fileio/file_exception.h"
+#include "fileio/native_path.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ bool Selected(const ManifestEntry& entry, const std::vector<std::string>& paths)
 // files are written, so one that points anywhere but its own place in DIR,
 // or at a path that is not absolute, is not followed.
 void CheckConfined(const ManifestEntry& entry, const std::string& backupDir) {
-    const std::filesystem::path original(entry.m_original);
+    const std::filesystem::path original = NativePath(entry.m_original);
     if (!original.is_absolute() || original.lexically_normal() != original) {
         throw Refusal{"it is not a normal absolute path"};
     }
@@ -77,9 +78,9 @@ std::optional<std::string> ChangeSinceScan(const ManifestEntry& entry, const Pla
 
 // The original's folders, walked from its root.
 PlacedFile PlaceOf(const std::string& original) {
-    const std::filesystem::path path(original);
+    const std::filesystem::path path = NativePath(original);
     try {
-        return PlacedFile(path.root_path().string(), path.relative_path().string());
+        return PlacedFile(NarrowPath(path.root_path()), NarrowPath(path.relative_path()));
     } catch (const CFileException&) {
         throw Refusal{"one of its folders is a link or cannot be opened"};
     }

@@ -28,8 +28,17 @@ public:
     // The upper case of a double-byte character, or the character itself.
     uint16_t ToUpper(uint16_t character) const;
 
+    // Bytes of the character that begins at pos: a lead byte and the byte
+    // after it, or one byte.
+    std::size_t CharacterSize(std::string_view text, std::size_t pos) const;
+
     // Byte offset of the first occurrence of text in line, or npos.
     std::size_t Find(std::string_view line, std::string_view text) const;
+    // Byte offset of the last character of text that is one of the
+    // single-byte characters of set, or npos; a trail byte is never one.
+    std::size_t FindLastOf(std::string_view text, std::string_view set) const;
+    // Whether the last character of text is one of the single-byte characters of set.
+    bool EndsWithOneOf(std::string_view text, std::string_view set) const;
 
 private:
     std::size_t FindAtCharacterStart(std::string_view line, std::string_view text) const;

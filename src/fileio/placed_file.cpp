@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/code_page.h"
 #include "fileio/file_exception.h"
 
 namespace {
@@ -15,13 +16,18 @@ bool IsDotName(const std::string& part) {
 PlacedFile::PlacedFile(const std::string& start, const std::string& relative) : m_path(start) {
     std::vector<std::string> parts;
     std::string part;
-    for (const char c : relative + '/') {
-        if (!IsSeparator(c)) {
-            part += c;
+    const std::string path = relative + '/';
+    const CodePage& codePage = SystemCodePage();
+    for (std::size_t pos = 0; pos < path.size();) {
+        // A trail byte of the code page is part of its character, never a separator.
+        const std::size_t size = codePage.CharacterSize(path, pos);
+        if (size > 1 || !IsSeparator(path[pos])) {
+            part.append(path, pos, size);
         } else if (!part.empty()) {
             parts.push_back(std::move(part));
             part.clear();
         }
+        pos += size;
     }
     if (parts.empty() || std::any_of(parts.begin(), parts.end(), IsDotName)) {
         throw CFileException(CFileException::badPath, 0, relative);

@@ -1,16 +1,19 @@
 #include "framework/module_names.h"
 
+#include "core/code_page.h"
+
 namespace {
 
-// Where the file name starts: after the last '\', '/' or drive colon.
+// Where the file name starts: after the last '\\', '/' or drive colon, read
+// by the code page's characters, whose trail byte may be a '\\'.
 std::size_t FileNameStart(const std::string& path) {
-    const std::size_t separator = path.find_last_of("\\/:");
+    const std::size_t separator = SystemCodePage().FindLastOf(path, "\\/:");
     return separator == std::string::npos ? 0 : separator + 1;
 }
 
 // Where the extension's dot is, or the end of the path.
 std::size_t ExtensionStart(const std::string& path) {
-    const std::size_t dot = path.rfind('.');
+    const std::size_t dot = SystemCodePage().FindLastOf(path, ".");
     return dot == std::string::npos || dot < FileNameStart(path) ? path.size() : dot;
 }
 

@@ -1,9 +1,11 @@
 #include "scan/file_find.h"
 
+#include "core/code_page.h"
 #include "fileio/full_path.h"
 
 std::string SearchPatternOf(const std::string& directory) {
-    const bool endsInSeparator = !directory.empty() && directory.back() == kPathSeparator;
+    const bool endsInSeparator =
+        SystemCodePage().EndsWithOneOf(directory, std::string(1, kPathSeparator));
     return directory + (endsInSeparator ? "" : std::string(1, kPathSeparator)) + "*.*";
 }
 
@@ -11,7 +13,7 @@ bool CFileFind::FindFile(const std::string& pattern) {
     Close();
     m_error = 0;
     const std::string fullPattern = FullPathOf(pattern);
-    const std::size_t lastSeparator = fullPattern.find_last_of("\\/");
+    const std::size_t lastSeparator = SystemCodePage().FindLastOf(fullPattern, kPathSeparators);
     if (fullPattern.empty() || lastSeparator == std::string::npos) {
         m_error = kNameTooLongError;
         return false;
@@ -42,7 +44,9 @@ bool CFileFind::IsDots() const {
 }
 
 std::string CFileFind::GetFilePath() const {
-    const bool endsInSeparator = !m_root.empty() && (m_root.back() == '\\' || m_root.back() == '/');
+    // Read by characters: a trail byte of the code page, which may be 0x5C,
+    // ends no folder's name.
+    const bool endsInSeparator = SystemCodePage().EndsWithOneOf(m_root, kPathSeparators);
     return endsInSeparator ? m_root + m_current.m_name : m_root + kPathSeparator + m_current.m_name;
 }
 

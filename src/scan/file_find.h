@@ -9,8 +9,11 @@ constexpr uint32_t kFindDirectory = 0x10;
 // placeholders) are ordinary files and do not carry this bit.
 constexpr uint32_t kFindLink = 0x400;
 
-// The separator the platform puts between the parts of a path.
+// The separator the platform puts between the parts of a path, and every
+// one it takes: "\\" and "/" on Windows, "/" alone elsewhere, where a
+// backslash is part of a name.
 extern const char kPathSeparator;
+extern const char kPathSeparators[];
 
 // The pattern that lists every entry of a directory: "dir\*.*" or "dir/*.*".
 std::string SearchPatternOf(const std::string& directory);

@@ -19,7 +19,7 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b, const CodePag
         return false;
     }
     for (std::size_t pos = 0; pos < a.size(); ++pos) {
-        if (codePage.IsLeadByte(static_cast<unsigned char>(a[pos])) && pos + 1 < a.size()) {
+        if (codePage.CharacterSize(a, pos) == 2) {
             if (codePage.ToUpper(DoubleByteAt(a, pos)) != codePage.ToUpper(DoubleByteAt(b, pos))) {
                 return false;
             }

@@ -10,6 +10,7 @@
 #include "scan/file_find.h"
 
 const char kPathSeparator = '/';
+const char kPathSeparators[] = "/";
 const int kNameTooLongError = ENAMETOOLONG;
 
 namespace {

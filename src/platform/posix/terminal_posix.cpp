@@ -12,3 +12,6 @@ int TerminalColumns(StandardStream stream) {
     winsize size{};
     return ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
 }
+
+// A terminal shows the bytes of a name as they are.
+void ShowErrorsInTheConsoleCodePage() {}

@@ -1,10 +1,12 @@
 #include <windows.h>
 
+#include "core/code_page.h"
 #include "fileio/fault_injection.h"
 #include "platform/win32/os_error_win32.h"
 #include "scan/file_find.h"
 
 const char kPathSeparator = '\\';
+const char kPathSeparators[] = "\\/";
 const int kNameTooLongError = ERROR_FILENAME_EXCED_RANGE;
 
 namespace {
@@ -36,7 +38,7 @@ int ListingError(DWORD error) {
 bool CFileFind::OpenListing(const std::string& pattern) {
     // A drive's root keeps its separator: "C:" alone names the drive's
     // current folder.
-    const std::size_t separator = pattern.find_last_of("\\/");
+    const std::size_t separator = SystemCodePage().FindLastOf(pattern, kPathSeparators);
     const bool driveRoot = separator > 0 && pattern[separator - 1] == ':';
     m_folder = pattern.substr(0, driveRoot ? separator + 1 : separator);
     WIN32_FIND_DATAA data{};

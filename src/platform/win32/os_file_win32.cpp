@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "core/code_page.h"
 #include "fileio/full_path.h"
 #include "fileio/os_file.h"
 #include "platform/win32/os_error_win32.h"
@@ -31,7 +32,7 @@ DWORD ChunkSize(std::size_t size) {
 // Beside the target, under a short name of its own.
 std::string TemporaryName(const std::string& target) {
     static std::atomic<unsigned> count{0};
-    return target.substr(0, target.find_last_of("\\/") + 1) +
+    return target.substr(0, SystemCodePage().FindLastOf(target, "\\/") + 1) +
            TemporaryFileName(GetCurrentProcessId(), ++count);
 }
 

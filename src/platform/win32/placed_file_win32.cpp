@@ -10,6 +10,7 @@
 #include <atomic>
 #include <memory>
 
+#include "core/code_page.h"
 #include "fileio/os_file.h"
 #include "fileio/placed_file.h"
 #include "platform/win32/os_error_win32.h"
@@ -23,9 +24,7 @@ HANDLE AsHandle(std::intptr_t handle) {
 }
 
 std::string Joined(const std::string& folder, const std::string& name) {
-    return !folder.empty() && (folder.back() == '\\' || folder.back() == '/')
-               ? folder + name
-               : folder + '\\' + name;
+    return SystemCodePage().EndsWithOneOf(folder, "\\/") ? folder + name : folder + '\\' + name;
 }
 
 // Closes the handle when it goes out of scope.

@@ -103,7 +103,9 @@ TEST(HostileTree, OddNamesAreCleanedAndLoggedByteForByte) {
         "-dash.htm",
         " .htm",
         std::string(251, 'n') + ".htm",  // as long as a name can be
+        "ends-in-backslash\\/page.htm",  // a backslash separates nothing here
     };
+    fs::create_directory(dir.Path("ends-in-backslash\\"));
     for (const std::string& name : names) {
         dir.Write(name, "<p>\n" + std::string(kBlock));
     }
@@ -113,7 +115,7 @@ TEST(HostileTree, OddNamesAreCleanedAndLoggedByteForByte) {
         EXPECT_EQ(ReadBytes(dir.Path(name)), "<p>\n") << name;
         EXPECT_THAT(result.m_stdout, HasSubstr(dir.Path(name) + "\n" + kOk + "\n"));
     }
-    EXPECT_THAT(result.m_stdout, HasSubstr("Total checked files: 8\n"));
+    EXPECT_THAT(result.m_stdout, HasSubstr("Total checked files: 9\n"));
     EXPECT_TRUE(NoTemporaryFileIn(dir.Root()));
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+#include <string>
+
 #include "cli/terminal.h"
 
 namespace {
@@ -43,6 +46,32 @@ TEST(TerminalWin32, OnlyAConsoleIsATerminal) {
         const StandardErrorAs consoleOutput(console);
         EXPECT_GT(TerminalColumns(StandardStream::kError), 0);
     }
+    CloseHandle(console);
+    FreeConsole();
+}
+
+// A name in the ANSI code page (1252 here: U+00C9, "t", U+00E9) shows in a
+// console of another code page as the same characters.
+TEST(TerminalWin32, StandardErrorShowsNamesInTheConsoleAsTheyAre) {
+    ASSERT_EQ(GetACP(), 1252u);
+    FreeConsole();
+    ASSERT_TRUE(AllocConsole());
+    ASSERT_TRUE(SetConsoleOutputCP(437));
+    const HANDLE console =
+        CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(console, INVALID_HANDLE_VALUE);
+    std::streambuf* const saved = std::cerr.rdbuf();
+    {
+        const StandardErrorAs consoleOutput(console);
+        ShowErrorsInTheConsoleCodePage();
+        std::cerr << "\xc9t\xe9" << std::flush;
+    }
+    std::cerr.rdbuf(saved);
+    std::wstring shown(3, L' ');
+    DWORD read = 0;
+    ASSERT_TRUE(ReadConsoleOutputCharacterW(console, shown.data(), 3, COORD{0, 0}, &read));
+    EXPECT_EQ(shown, L"\u00c9t\u00e9");
     CloseHandle(console);
     FreeConsole();
 }
