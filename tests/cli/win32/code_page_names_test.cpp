@@ -147,7 +147,8 @@ INSTANTIATE_TEST_SUITE_P(CodePage932, ModuleNameTest,
                          CaseName<ModuleNameCase>);
 
 // The walk, through the command (the window walks with the same code): from
-// the folder above, or from a PATH that is the folder itself.
+// the folder above, or from a PATH that is the folder itself; and the copy a
+// backup keeps of the page, which a restore puts back.
 struct WalkCase {
     std::string m_name;
     unsigned m_codePage;
@@ -185,9 +186,34 @@ TEST_P(WalkTest, InfectedPageInAFolderEndingInATrailBackslashIsCleaned) {
     EXPECT_EQ(ReadBytes(page), "<html>\n");
 }
 
+using BackupTest = CodePageTest<WalkCase>;
+
+// The backup folder, too, lies in such a folder.
+TEST_P(BackupTest, PageInAFolderEndingInATrailBackslashIsCopiedAndRestored) {
+    const TempDir dir;
+    const TempDir backupParent;
+    const std::string backupFolder = Join({backupParent.Root().string(), kHyo});
+    ASSERT_TRUE(CreateDirectoryA(backupFolder.c_str(), nullptr));
+    const std::string backup = Join({backupFolder, "bk"});
+    const std::string folder = Join({dir.Root().string(), kHyo});
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string page = Join({folder, "x.htm"});
+    const std::string infected = std::string("<html>\n") + kBlock;
+    WriteWholeFile(page, infected);
+    EXPECT_EQ(Scan({"--backup-dir", backup, folder}).m_exitCode, 1);
+    const ProcessResult restore = Scan({"--restore", backup, folder});
+    EXPECT_THAT(OutputLines(restore.m_stdout), ::testing::ElementsAre("Restored " + page))
+        << restore.m_stderr;
+    EXPECT_EQ(ReadBytes(page), infected);
+}
+
 INSTANTIATE_TEST_SUITE_P(CodePage932, WalkTest,
                          ::testing::Values(WalkCase{"EnteredByTheWalk", 932, false},
                                            WalkCase{"GivenAsThePath", 932, true}),
+                         CaseName<WalkCase>);
+
+INSTANTIATE_TEST_SUITE_P(CodePage932, BackupTest,
+                         ::testing::Values(WalkCase{"GivenAsThePath", 932, true}),
                          CaseName<WalkCase>);
 
 }  // namespace
