@@ -542,6 +542,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(std::vector<std::string>{"--dry-run", "--backup-dir", "KEEP", "SITE"},
                       std::vector<std::string>{"--force", "SITE"},
                       std::vector<std::string>{"--restore", "KEEP", "--dry-run"},
+                      std::vector<std::string>{"--restore", "KEEP", "--keep-on-error"},
                       std::vector<std::string>{"--backup-dir", "KEEP", "--all-drives"},
                       std::vector<std::string>{"--backup-dir", "SITE", "SITE"},
                       std::vector<std::string>{"SITE", "--report"}));
