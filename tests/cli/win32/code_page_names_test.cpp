@@ -148,7 +148,9 @@ INSTANTIATE_TEST_SUITE_P(CodePage932, ModuleNameTest,
 
 // The walk, through the command (the window walks with the same code): from
 // the folder above, or from a PATH that is the folder itself; and the copy a
-// backup keeps of the page, which a restore puts back.
+// backup keeps of the page, which a restore puts back. The page's own name
+// holds the same byte, which must split neither its temporary file's name
+// nor its copy's path.
 struct WalkCase {
     std::string m_name;
     unsigned m_codePage;
@@ -174,7 +176,7 @@ TEST_P(WalkTest, InfectedPageInAFolderEndingInATrailBackslashIsCleaned) {
     const TempDir dir;
     const std::string folder = Join({dir.Root().string(), kHyo});
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-    const std::string page = Join({folder, "x.htm"});
+    const std::string page = Join({folder, kHyo + std::string(".htm")});
     WriteWholeFile(page, std::string("<html>\n") + kBlock);
     const std::string path = GetParam().m_pathIsTheFolder ? folder : dir.Root().string();
     const ProcessResult result = Scan({path});
@@ -197,10 +199,12 @@ TEST_P(BackupTest, PageInAFolderEndingInATrailBackslashIsCopiedAndRestored) {
     const std::string backup = Join({backupFolder, "bk"});
     const std::string folder = Join({dir.Root().string(), kHyo});
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-    const std::string page = Join({folder, "x.htm"});
+    const std::string page = Join({folder, kHyo + std::string(".htm")});
     const std::string infected = std::string("<html>\n") + kBlock;
     WriteWholeFile(page, infected);
     EXPECT_EQ(Scan({"--backup-dir", backup, folder}).m_exitCode, 1);
+    // The copy lies at the page's own path below the backup folder ("C:\" as "C\").
+    EXPECT_EQ(ReadBytes(Join({backup, "C", page.substr(3)})), infected);
     const ProcessResult restore = Scan({"--restore", backup, folder});
     EXPECT_THAT(OutputLines(restore.m_stdout), ::testing::ElementsAre("Restored " + page))
         << restore.m_stderr;
