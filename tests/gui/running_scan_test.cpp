@@ -67,13 +67,19 @@ protected:
 
     // The pages first met by the walk were cleaned whole and the rest not touched; returns
     // how many were cleaned.
-    std::size_t ExpectWalkStoppedPartWay() const {
+    std::size_t ExpectCleanedFromTheStartOfTheWalk() const {
         const std::set<std::string> cleaned = CleanedPages();
         EXPECT_GE(cleaned.size(), static_cast<std::size_t>(kUnderWay));
-        EXPECT_LT(cleaned.size(), m_walk.size()) << "the scan ended before the test acted";
         const auto walked = m_walk.begin() + static_cast<std::ptrdiff_t>(cleaned.size());
         EXPECT_EQ(cleaned, std::set<std::string>(m_walk.begin(), walked));
         return cleaned.size();
+    }
+
+    // As above, and the walk was stopped before its end.
+    std::size_t ExpectWalkStoppedPartWay() const {
+        const std::size_t cleaned = ExpectCleanedFromTheStartOfTheWalk();
+        EXPECT_LT(cleaned, m_walk.size()) << "the scan ended before the test acted";
+        return cleaned;
     }
 
     // The log of one scan stopped during the walk, which finished the page in hand.
@@ -149,7 +155,9 @@ TEST_P(CloseDuringScanTest, EndsTheProcessWithEveryPageWholeAndNoTemporaryFile) 
     DWORD exitCode = 1;
     ASSERT_TRUE(m_app.WaitForExit(exitCode)) << "still running after the window was closed";
     EXPECT_EQ(exitCode, 0u);
-    ExpectWalkStoppedPartWay();
+    // Closing does not stop the scan: the program ends it on its way out, so
+    // once the window no longer takes its lines it may even reach the end.
+    ExpectCleanedFromTheStartOfTheWalk();
 }
 
 INSTANTIATE_TEST_SUITE_P(
