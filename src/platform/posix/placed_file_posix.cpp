@@ -2,11 +2,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 
-#include "fileio/os_file.h"
 #include "fileio/placed_file.h"
+#include "fileio/temporary_name.h"
+#include "fileio/write_all.h"
 #include "platform/posix/listed_folder.h"
 #include "platform/posix/os_error_posix.h"
 
@@ -36,24 +36,6 @@ public:
 private:
     int m_fd;
 };
-
-void WriteWhole(int fd, const std::string& bytes, const std::string& name) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t count = InjectedFailure(FileCall::Write)
-                                  ? -1
-                                  : write(fd, bytes.data() + done, bytes.size() - done);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            throw count == 0
-                ? CFileException(CFileException::diskFull, CFileException::kShortWrite, name)
-                : FileErrorFromOs(errno, name);
-        }
-        done += static_cast<std::size_t>(count);
-    }
-}
 
 std::string ReadWhole(int fd, const std::string& name) {
     std::string bytes;
@@ -103,7 +85,7 @@ void Flush(int fd, const std::string& name) {
 
 // Fills a file just created: bytes, owner, mode, times, then flushes it.
 void Fill(int fd, const KeptFile& file, const std::string& name) {
-    WriteWhole(fd, file.m_bytes, name);
+    WriteAll(fd, file.m_bytes.data(), file.m_bytes.size(), name);
     GiveOwnerAndMode(fd, file);
     GiveTimes(fd, file.m_status);
     Flush(fd, name);
@@ -118,12 +100,6 @@ int CreateExclusive(int folder, const std::string& name, const std::string& path
         throw FileErrorFromOs(errno, path);
     }
     return fd;
-}
-
-// Short, so that it fits in a folder whatever the length of the file's name.
-std::string TemporaryName() {
-    static std::atomic<unsigned> counter{0};
-    return std::to_string(getpid()) + "-" + std::to_string(++counter) + kTemporarySuffix;
 }
 
 }  // namespace
@@ -237,7 +213,7 @@ void PlacedFile::Replace(const KeptFile& file) {
     MakeMissingFolders();
     const int folder = Fd(m_folders.back());
     const std::string path = m_path + "/" + m_name;
-    const std::string temporary = TemporaryName();
+    const std::string temporary = NextTemporaryName();
     try {
         {
             const OwnedFd fd(CreateExclusive(folder, temporary, path));
@@ -271,10 +247,9 @@ void PlacedFile::Append(const std::string& bytes) {
     if (whole && !InjectedFailure(FileCall::Flush) && fsync(fd.Get()) == 0) {
         return;
     }
-    const CFileException failure =
-        count >= 0 && !whole
-            ? CFileException(CFileException::diskFull, CFileException::kShortWrite, path)
-            : FileErrorFromOs(errno, path);
+    const CFileException failure = count >= 0 && !whole
+                                       ? CFileException(CFileException::kShortWrite, path)
+                                       : FileErrorFromOs(errno, path);
     if (ftruncate(fd.Get(), before.st_size) == 0) {
         fsync(fd.Get());
     }

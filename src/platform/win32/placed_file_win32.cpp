@@ -6,13 +6,12 @@
 #include <sddl.h>
 #include <windows.h>
 
-#include <algorithm>
-#include <atomic>
 #include <memory>
 
 #include "core/code_page.h"
-#include "fileio/os_file.h"
 #include "fileio/placed_file.h"
+#include "fileio/temporary_name.h"
+#include "fileio/write_all.h"
 #include "platform/win32/os_error_win32.h"
 
 namespace {
@@ -104,23 +103,6 @@ bool CreatePrivateFolder(const std::string& path) {
     return created;
 }
 
-void WriteWhole(HANDLE file, const std::string& bytes, const std::string& name) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk =
-            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, MAXDWORD));
-        DWORD written = 0;
-        if (InjectedFailure(FileCall::Write) ||
-            !WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) {
-            throw FileErrorFromOs(GetLastError(), name);
-        }
-        if (written == 0) {
-            throw CFileException(CFileException::diskFull, CFileException::kShortWrite, name);
-        }
-        done += written;
-    }
-}
-
 std::string ReadWhole(HANDLE file, const std::string& name) {
     std::string bytes;
     const std::unique_ptr<char[]> buffer(new char[kChunkSize]);
@@ -167,7 +149,8 @@ void Fill(const std::string& path, const KeptFile& file) {
     try {
         {
             const OwnedHandle handle(CreateExclusive(path, file.m_owner));
-            WriteWhole(handle.Get(), file.m_bytes, path);
+            WriteAll(reinterpret_cast<std::intptr_t>(handle.Get()), file.m_bytes.data(),
+                     file.m_bytes.size(), path);
             Flush(handle.Get(), path);
         }
         SetFileStatus(path, file.m_status);
@@ -175,11 +158,6 @@ void Fill(const std::string& path, const KeptFile& file) {
         DeleteFileA(path.c_str());
         throw;
     }
-}
-
-std::string TemporaryName() {
-    static std::atomic<unsigned> count{0};
-    return std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count) + kTemporarySuffix;
 }
 
 std::string DescriptorOf(HANDLE file, const std::string& path) {
@@ -292,7 +270,7 @@ void PlacedFile::Create(const KeptFile& file) {
 void PlacedFile::Replace(const KeptFile& file) {
     MakeMissingFolders();
     const std::string path = Joined(m_path, m_name);
-    const std::string temporary = Joined(m_path, TemporaryName());
+    const std::string temporary = Joined(m_path, NextTemporaryName());
     Fill(temporary, file);
     if (InjectedFailure(FileCall::Replace) ||
         !MoveFileExA(temporary.c_str(), path.c_str(),
@@ -324,10 +302,9 @@ void PlacedFile::Append(const std::string& bytes) {
     if (whole && !InjectedFailure(FileCall::Flush) && FlushFileBuffers(file.Get())) {
         return;
     }
-    const CFileException failure =
-        wrote && !whole
-            ? CFileException(CFileException::diskFull, CFileException::kShortWrite, path)
-            : FileErrorFromOs(GetLastError(), path);
+    const CFileException failure = wrote && !whole
+                                       ? CFileException(CFileException::kShortWrite, path)
+                                       : FileErrorFromOs(GetLastError(), path);
     if (SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get())) {
         FlushFileBuffers(file.Get());
     }
