@@ -3,11 +3,10 @@
 #include <cstdint>
 #include <string>
 
+#include "fileio/owned_file.h"
+
 // The system calls a FileReplacement is made of, one backend per platform.
 // Those that may fail raise CFileException naming name.
-
-// What no open file is: -1, or INVALID_HANDLE_VALUE.
-constexpr std::intptr_t kNoFile = -1;
 
 // The OS error of creating a file whose name is taken.
 extern const int32_t kNameTakenError;
@@ -40,6 +39,5 @@ void CloseFile(std::intptr_t file, const std::string& name);
 // Renames from over to, replacing it, and makes the rename durable.
 void MoveOver(const std::string& from, const std::string& to, const std::string& name);
 
-// For discarding: failures are not reported.
-void CloseQuietly(std::intptr_t file) noexcept;
+// For discarding: a failure is not reported.
 void DeleteQuietly(const std::string& path) noexcept;
