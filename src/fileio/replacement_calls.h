@@ -29,8 +29,8 @@ ReplacedFile FindReplacedFile(const std::string& path);
 // The folder part of a path, its last separator included; empty when none.
 std::string FolderPartOf(const std::string& path);
 
-// A new file, never one that exists, open for writing and readable by its
-// owner alone.
+// A new file, never one that exists, open for writing; on POSIX readable
+// by its owner alone until KeepOwnerAndMode.
 std::intptr_t CreateNewFile(const std::string& path, const std::string& name);
 // Gives the new file the original's owner, group and mode (POSIX only).
 void KeepOwnerAndMode(std::intptr_t file, const ReplacedFile& original, const std::string& name);
