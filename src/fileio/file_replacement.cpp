@@ -9,14 +9,6 @@
 #include "fileio/temporary_name.h"
 #include "fileio/write_all.h"
 
-namespace {
-
-// A temporary name may be taken by a file that an earlier process with the
-// same id left behind; so many names are tried before giving up.
-constexpr int kTemporaryNameAttempts = 8;
-
-}  // namespace
-
 // Failures of the rewrite name the file replaced by its full path.
 FileReplacement::FileReplacement(const std::string& path) {
     const ReplacedFile original = FindReplacedFile(path);
@@ -44,21 +36,12 @@ void FileReplacement::Commit() {
     m_temporary.clear();
 }
 
+// Beside the target: a name built from the target's would be too long for
+// a target whose name is as long as the system allows.
 void FileReplacement::CreateTemporary() {
-    for (int attempt = 1;; ++attempt) {
-        // Beside the target: a name built from the target's would be too long
-        // for a target whose name is as long as the system allows.
-        const std::string temporary = FolderPartOf(m_target) + NextTemporaryName();
-        try {
-            m_handle = CreateNewFile(temporary, m_name);
-            m_temporary = temporary;
-            return;
-        } catch (const CFileException& error) {
-            if (error.m_osError != kNameTakenError || attempt == kTemporaryNameAttempts) {
-                throw;
-            }
-        }
-    }
+    m_handle = CreateUnderFreeName(
+        FolderPartOf(m_target),
+        [&](const std::string& path) { return CreateNewFile(path, m_name); }, m_temporary);
 }
 
 template <typename Step>

@@ -8,9 +8,6 @@
 // The system calls a FileReplacement is made of, one backend per platform.
 // Those that may fail raise CFileException naming name.
 
-// The OS error of creating a file whose name is taken.
-extern const int32_t kNameTakenError;
-
 // The file a rewrite replaces and what its new version keeps of it.
 struct ReplacedFile {
     std::string m_path;

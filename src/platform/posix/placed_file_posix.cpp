@@ -198,12 +198,12 @@ void PlacedFile::Replace(const KeptFile& file) {
     MakeMissingFolders();
     const int folder = Fd(m_folders.back());
     const std::string path = m_path + "/" + m_name;
-    const std::string temporary = NextTemporaryName();
+    std::string temporary;
+    const OwnedFile fd(CreateUnderFreeName(
+        "", [&](const std::string& name) { return CreateExclusive(folder, name, path); },
+        temporary));
     try {
-        {
-            const OwnedFile fd(CreateExclusive(folder, temporary, path));
-            Fill(Fd(fd.Get()), file, path);
-        }
+        Fill(Fd(fd.Get()), file, path);
         if (InjectedFailure(FileCall::Replace) ||
             renameat(folder, temporary.c_str(), folder, m_name.c_str()) != 0) {
             throw FileErrorFromOs(errno, path);

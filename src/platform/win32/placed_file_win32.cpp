@@ -132,10 +132,10 @@ HANDLE CreateExclusive(const std::string& path, const FileOwner& owner) {
 
 // Writes a file just created, gives it its attributes and times; removes
 // it when a step fails.
-void Fill(const std::string& path, const KeptFile& file) {
+void Fill(const std::string& path, std::intptr_t created, const KeptFile& file) {
     try {
         {
-            const OwnedFile handle(FromHandle(CreateExclusive(path, file.m_owner)));
+            const OwnedFile handle(created);
             WriteAll(handle.Get(), file.m_bytes.data(), file.m_bytes.size(), path);
             Flush(AsHandle(handle.Get()), path);
         }
@@ -252,14 +252,19 @@ KeptFile PlacedFile::Load() const {
 
 void PlacedFile::Create(const KeptFile& file) {
     MakeMissingFolders();
-    Fill(Joined(m_path, m_name), file);
+    const std::string path = Joined(m_path, m_name);
+    Fill(path, FromHandle(CreateExclusive(path, file.m_owner)), file);
 }
 
 void PlacedFile::Replace(const KeptFile& file) {
     MakeMissingFolders();
     const std::string path = Joined(m_path, m_name);
-    const std::string temporary = Joined(m_path, NextTemporaryName());
-    Fill(temporary, file);
+    std::string temporary;
+    const std::intptr_t created = CreateUnderFreeName(
+        Joined(m_path, ""),
+        [&](const std::string& name) { return FromHandle(CreateExclusive(name, file.m_owner)); },
+        temporary);
+    Fill(temporary, created, file);
     if (InjectedFailure(FileCall::Replace) ||
         !MoveFileExA(temporary.c_str(), path.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
