@@ -45,20 +45,14 @@ public:
     void Commit();  // flushes to disk, closes, replaces the original
 
 private:
-    [[noreturn]] void Abandon();  // discards, then raises the failure in errno or GetLastError
+    void CreateTemporary();
+    // Runs step; when it raises, discards the new version first.
+    template <typename Step>
+    void DiscardOnFailure(const Step& step);
     void Discard() noexcept;
 
     std::string m_target;     // the file that is replaced
+    std::string m_name;       // its full path, for failures
     std::string m_temporary;  // the new content until Commit
     std::intptr_t m_handle = -1;
 };
-
-// The suffix every temporary file's name ends in; no file-type mask of a
-// scan is expected to match it.
-constexpr char kTemporarySuffix[] = ".kelvane-tmp";
-
-// The name of a rewrite's temporary file, the same length whatever the
-// name of the file it replaces: ".kelvane-PROCESS-N.kelvane-tmp".
-inline std::string TemporaryFileName(unsigned long process, unsigned count) {
-    return ".kelvane-" + std::to_string(process) + "-" + std::to_string(count) + kTemporarySuffix;
-}

@@ -30,7 +30,7 @@ PlacedFile::PlacedFile(const std::string& start, const std::string& relative) : 
         pos += size;
     }
     if (parts.empty() || std::any_of(parts.begin(), parts.end(), IsDotName)) {
-        throw CFileException(CFileException::badPath, 0, relative);
+        throw CFileException(CFileException::kNoOsError, relative);
     }
     m_name = parts.back();
     parts.pop_back();
@@ -59,7 +59,7 @@ void PlacedFile::MakeMissingFolders() {
     for (const std::string& part : m_missing) {
         MakeFolder(part);
         if (!Enter(part)) {
-            throw CFileException(CFileException::fileNotFound, 0, m_path);
+            throw CFileException(CFileException::kNoOsError, m_path);
         }
     }
     m_missing.clear();

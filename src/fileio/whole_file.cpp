@@ -10,7 +10,7 @@ namespace {
 constexpr std::size_t kChunkSize = 64 * 1024;
 
 CFileException CannotOpen(const std::string& path) {
-    return CFileException(CFileException::fileNotFound, 0, path);
+    return CFileException(CFileException::kNoOsError, path);
 }
 
 }  // namespace

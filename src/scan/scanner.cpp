@@ -7,7 +7,7 @@
 #include "core/scan_host.h"
 #include "core/stop_flag.h"
 #include "fileio/file_status.h"
-#include "fileio/os_file.h"
+#include "fileio/temporary_name.h"
 #include "scan/drive_folders.h"
 #include "scan/file_find.h"
 #include "scan/mask_match.h"

@@ -14,10 +14,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 
 #include "fileio/file_status.h"
 #include "fileio/full_path.h"
+#include "fileio/status_calls.h"
 #include "platform/posix/listed_folder.h"
 #include "platform/posix/os_error_posix.h"
 
@@ -38,64 +38,11 @@ uint8_t AttributesOf(mode_t mode, const std::string& path) {
     return attributes;
 }
 
-// The mode that gives the file the status's read-only bit and otherwise the
-// permissions it had when the status was read.
-mode_t ModeFor(const FileStatus& status) {
-    const mode_t saved = status.m_permissions;
-    if (status.m_attributes & kAttrReadOnly) {
-        return saved & ~kAnyWriteBit;
-    }
-    return (saved & kAnyWriteBit) != 0 ? saved : saved | S_IWUSR;
-}
-
-mode_t CurrentMode(const std::string& path) {
-    const RelativePath at = RelativeToListedFolder(path);
-    struct stat info {};
-    if (InjectedFailure(FileCall::GetAttributes) ||
-        fstatat(at.m_folder, at.m_name, &info, NoFollowAtFlag(at)) != 0) {
-        throw FileErrorFromOs(errno);
-    }
-    if (S_ISLNK(info.st_mode)) {
-        throw FileErrorFromOs(ELOOP);
-    }
-    return info.st_mode & 07777;
-}
-
-void ChangeMode(const std::string& path, mode_t mode) {
-    const RelativePath at = RelativeToListedFolder(path);
-    if (InjectedFailure(FileCall::SetAttributes) ||
-        fchmodat(at.m_folder, at.m_name, mode, NoFollowAtFlag(at)) != 0) {
-        throw FileErrorFromOs(errno);
-    }
-}
-
 timespec TimeOf(int64_t seconds, int32_t nanos) {
     return timespec{static_cast<time_t>(seconds), nanos};
 }
 
-void SetTimes(const std::string& path, const FileStatus& status) {
-    const timespec omit{0, UTIME_OMIT};
-    const timespec times[2] = {
-        status.m_lastAccessTime != 0 ? TimeOf(status.m_lastAccessTime, status.m_lastAccessNanos)
-                                     : omit,
-        TimeOf(status.m_lastWriteTime, status.m_lastWriteNanos),
-    };
-    const RelativePath at = RelativeToListedFolder(path);
-    if (InjectedFailure(FileCall::SetTimes) ||
-        utimensat(at.m_folder, at.m_name, times, NoFollowAtFlag(at)) != 0) {
-        throw FileErrorFromOs(errno);
-    }
-}
-
 }  // namespace
-
-std::string FullPathOf(const std::string& path) {
-    if (!path.empty() && path[0] == '/') {
-        return path;
-    }
-    char cwd[PATH_MAX];
-    return getcwd(cwd, sizeof cwd) != nullptr ? std::string(cwd) + "/" + path : std::string();
-}
 
 bool GetFileStatus(const std::string& path, FileStatus& status) {
     status.m_fullPath = FullPathOf(path);
@@ -120,18 +67,52 @@ bool GetFileStatus(const std::string& path, FileStatus& status) {
     return true;
 }
 
-void SetFileStatus(const std::string& path, const FileStatus& status) {
-    const mode_t current = CurrentMode(path);
-    const mode_t wanted = ModeFor(status);
-    const bool readOnlyNow = (current & kAnyWriteBit) == 0;
-    if (wanted != current && readOnlyNow) {
-        ChangeMode(path, wanted);
+uint32_t AttributeWordOf(const std::string& path) {
+    const RelativePath at = RelativeToListedFolder(path);
+    struct stat info {};
+    if (InjectedFailure(FileCall::GetAttributes) ||
+        fstatat(at.m_folder, at.m_name, &info, NoFollowAtFlag(at)) != 0) {
+        throw FileErrorFromOs(errno);
     }
-    if (status.m_lastWriteTime != 0) {
-        SetTimes(path, status);
+    if (S_ISLNK(info.st_mode)) {
+        throw FileErrorFromOs(ELOOP);
     }
-    if (wanted != current && !readOnlyNow) {
-        ChangeMode(path, wanted);
+    return info.st_mode & 07777;
+}
+
+// The status's read-only bit and otherwise the permissions the file had
+// when the status was read.
+uint32_t AttributeWordFor(const FileStatus& status) {
+    const mode_t saved = status.m_permissions;
+    if (status.m_attributes & kAttrReadOnly) {
+        return saved & ~kAnyWriteBit;
+    }
+    return (saved & kAnyWriteBit) != 0 ? saved : saved | S_IWUSR;
+}
+
+bool IsReadOnlyWord(uint32_t word) {
+    return (word & kAnyWriteBit) == 0;
+}
+
+void SetAttributeWord(const std::string& path, uint32_t word) {
+    const RelativePath at = RelativeToListedFolder(path);
+    if (InjectedFailure(FileCall::SetAttributes) ||
+        fchmodat(at.m_folder, at.m_name, word, NoFollowAtFlag(at)) != 0) {
+        throw FileErrorFromOs(errno);
+    }
+}
+
+void SetFileTimes(const std::string& path, const FileStatus& status) {
+    const timespec omit{0, UTIME_OMIT};
+    const timespec times[2] = {
+        status.m_lastAccessTime != 0 ? TimeOf(status.m_lastAccessTime, status.m_lastAccessNanos)
+                                     : omit,
+        TimeOf(status.m_lastWriteTime, status.m_lastWriteNanos),
+    };
+    const RelativePath at = RelativeToListedFolder(path);
+    if (InjectedFailure(FileCall::SetTimes) ||
+        utimensat(at.m_folder, at.m_name, times, NoFollowAtFlag(at)) != 0) {
+        throw FileErrorFromOs(errno);
     }
 }
 

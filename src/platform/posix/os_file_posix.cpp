@@ -2,15 +2,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 
 #include "fileio/os_file.h"
+#include "fileio/replacement_calls.h"
+#include "fileio/temporary_name.h"
+#include "fileio/write_all.h"
 #include "platform/posix/listed_folder.h"
 #include "platform/posix/os_error_posix.h"
+
+const int32_t kNameTakenError = EEXIST;
 
 namespace {
 
@@ -40,54 +44,6 @@ int Fd(std::intptr_t handle) {
     return static_cast<int>(handle);
 }
 
-// The file a rewrite replaces, with its status: the path itself, named as
-// the reads named it, or where the symbolic links of a path the user gave
-// lead, so that such a link stays a link. A link found in a listing is
-// never written through.
-std::string ReplacedFileOf(const std::string& path, struct stat& status) {
-    const RelativePath at = RelativeToListedFolder(path);
-    if (fstatat(at.m_folder, at.m_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
-        throw FileErrorFromOs(errno, path);
-    }
-    if (!S_ISLNK(status.st_mode)) {
-        return path;
-    }
-    if (at.m_listed) {
-        throw FileErrorFromOs(ELOOP, path);
-    }
-    char resolved[PATH_MAX];
-    if (realpath(path.c_str(), resolved) == nullptr || stat(resolved, &status) != 0) {
-        throw FileErrorFromOs(errno, path);
-    }
-    return resolved;
-}
-
-// Beside the target, under a short name of its own: a name built from the
-// target's would be too long for a target whose name is as long as the
-// system allows.
-std::string TemporaryNameFor(const std::string& target) {
-    static std::atomic<unsigned> counter{0};
-    return target.substr(0, target.find_last_of('/') + 1) + TemporaryFileName(getpid(), ++counter);
-}
-
-// Raises the failure, a short write being a full disk.
-void WriteAll(int fd, const char* data, std::size_t size, const std::string& name) {
-    while (size > 0) {
-        const ssize_t count = InjectedFailure(FileCall::Write) ? -1 : write(fd, data, size);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            const bool shortWrite = count == 0;
-            throw shortWrite
-                ? CFileException(CFileException::diskFull, CFileException::kShortWrite, name)
-                : FileErrorFromOs(errno, name);
-        }
-        data += count;
-        size -= static_cast<std::size_t>(count);
-    }
-}
-
 void SyncFolderOf(const std::string& path) {
     // Makes the rename itself durable; a folder that cannot be synced still
     // holds a complete file, so a failure here is not reported.
@@ -96,7 +52,7 @@ void SyncFolderOf(const std::string& path) {
         fsync(at.m_folder);
         return;
     }
-    const std::string folder = path.substr(0, path.find_last_of('/') + 1);
+    const std::string folder = FolderPartOf(path);
     const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         fsync(fd);
@@ -151,73 +107,102 @@ void ReadOnlyFile::Close() {
     }
 }
 
-// The new file gets the original's owner, group and mode before it takes its
-// place, so the replacement changes nothing but the content. Inside a
-// folder being walked, every call names the file relative to the folder's
-// listing, as the status and the reads did: should the folder be renamed
-// and another put in its place meanwhile, the content read from one file is
-// never written over another.
-FileReplacement::FileReplacement(const std::string& path) {
-    struct stat original {};
-    m_target = ReplacedFileOf(path, original);
-    m_temporary = TemporaryNameFor(m_target);
-    const RelativePath temporary = RelativeToListedFolder(m_temporary);
-    const int fd = InjectedFailure(FileCall::CreateTemporary)
-                       ? -1
-                       : openat(temporary.m_folder, temporary.m_name,
-                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+// The file itself, named as the reads named it, or where the symbolic
+// links of a path the user gave lead. A link found in a listing is never
+// written through.
+ReplacedFile FindReplacedFile(const std::string& path) {
+    const RelativePath at = RelativeToListedFolder(path);
+    struct stat status {};
+    if (fstatat(at.m_folder, at.m_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        throw FileErrorFromOs(errno, path);
+    }
+    std::string target = path;
+    if (S_ISLNK(status.st_mode)) {
+        if (at.m_listed) {
+            throw FileErrorFromOs(ELOOP, path);
+        }
+        char resolved[PATH_MAX];
+        if (realpath(path.c_str(), resolved) == nullptr || stat(resolved, &status) != 0) {
+            throw FileErrorFromOs(errno, path);
+        }
+        target = resolved;
+    }
+    return ReplacedFile{target, status.st_uid, status.st_gid, status.st_mode & 07777u};
+}
+
+std::string FolderPartOf(const std::string& path) {
+    return path.substr(0, path.find_last_of('/') + 1);
+}
+
+unsigned long CurrentProcess() {
+    return static_cast<unsigned long>(getpid());
+}
+
+// Inside a folder being walked, every call names the file relative to the
+// folder's listing, as the status and the reads did: should the folder be
+// renamed and another put in its place meanwhile, the content read from one
+// file is never written over another.
+std::intptr_t CreateNewFile(const std::string& path, const std::string& name) {
+    const RelativePath at = RelativeToListedFolder(path);
+    const int fd =
+        InjectedFailure(FileCall::CreateTemporary)
+            ? -1
+            : openat(at.m_folder, at.m_name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
-        throw FileErrorFromOs(errno, m_target);
+        throw FileErrorFromOs(errno, name);
     }
-    m_handle = fd;
-    const bool sameOwner = original.st_uid == geteuid() && original.st_gid == getegid();
-    if ((!sameOwner && fchown(fd, original.st_uid, original.st_gid) != 0) ||
-        fchmod(fd, original.st_mode & 07777) != 0) {
-        Abandon();
+    return fd;
+}
+
+// Before it takes the original's place, so that the replacement changes
+// nothing but the content.
+void KeepOwnerAndMode(std::intptr_t file, const ReplacedFile& original, const std::string& name) {
+    const bool sameOwner = original.m_user == geteuid() && original.m_group == getegid();
+    if ((!sameOwner && fchown(Fd(file), original.m_user, original.m_group) != 0) ||
+        fchmod(Fd(file), original.m_mode) != 0) {
+        throw FileErrorFromOs(errno, name);
     }
 }
 
-FileReplacement::~FileReplacement() {
-    Discard();
+std::size_t WriteSome(std::intptr_t file, const char* data, std::size_t size,
+                      const std::string& name) {
+    ssize_t count = 0;
+    do {
+        count = InjectedFailure(FileCall::Write) ? -1 : write(Fd(file), data, size);
+    } while (count < 0 && errno == EINTR);
+    if (count < 0) {
+        throw FileErrorFromOs(errno, name);
+    }
+    return static_cast<std::size_t>(count);
 }
 
-void FileReplacement::Write(const char* data, std::size_t size) {
-    WriteAll(Fd(m_handle), data, size, m_target);
+void FlushToDisk(std::intptr_t file, const std::string& name) {
+    if (InjectedFailure(FileCall::Flush) || fsync(Fd(file)) != 0) {
+        throw FileErrorFromOs(errno, name);
+    }
 }
 
-void FileReplacement::Commit() {
-    if (InjectedFailure(FileCall::Flush) || fsync(Fd(m_handle)) != 0) {
-        Abandon();
+void CloseFile(std::intptr_t file, const std::string& name) {
+    if (close(Fd(file)) != 0) {
+        throw FileErrorFromOs(errno, name);
     }
-    const int fd = Fd(m_handle);
-    m_handle = -1;
-    if (close(fd) != 0) {
-        Abandon();
-    }
-    const RelativePath from = RelativeToListedFolder(m_temporary);
-    const RelativePath to = RelativeToListedFolder(m_target);
+}
+
+void MoveOver(const std::string& from, const std::string& to, const std::string& name) {
+    const RelativePath source = RelativeToListedFolder(from);
+    const RelativePath target = RelativeToListedFolder(to);
     if (InjectedFailure(FileCall::Replace) ||
-        renameat(from.m_folder, from.m_name, to.m_folder, to.m_name) != 0) {
-        Abandon();
+        renameat(source.m_folder, source.m_name, target.m_folder, target.m_name) != 0) {
+        throw FileErrorFromOs(errno, name);
     }
-    m_temporary.clear();
-    SyncFolderOf(m_target);
+    SyncFolderOf(to);
 }
 
-void FileReplacement::Abandon() {
-    const int osError = errno;
-    Discard();
-    throw FileErrorFromOs(osError, m_target);
+void CloseQuietly(std::intptr_t file) noexcept {
+    close(Fd(file));
 }
 
-void FileReplacement::Discard() noexcept {
-    if (m_handle >= 0) {
-        close(Fd(m_handle));
-        m_handle = -1;
-    }
-    if (!m_temporary.empty()) {
-        const RelativePath temporary = RelativeToListedFolder(m_temporary);
-        unlinkat(temporary.m_folder, temporary.m_name, 0);
-        m_temporary.clear();
-    }
+void DeleteQuietly(const std::string& path) noexcept {
+    const RelativePath at = RelativeToListedFolder(path);
+    unlinkat(at.m_folder, at.m_name, 0);
 }

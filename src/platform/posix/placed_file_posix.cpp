@@ -2,11 +2,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 
-#include "fileio/os_file.h"
+#include "fileio/owned_file.h"
 #include "fileio/placed_file.h"
+#include "fileio/temporary_name.h"
+#include "fileio/write_all.h"
 #include "platform/posix/listed_folder.h"
 #include "platform/posix/os_error_posix.h"
 
@@ -18,41 +19,6 @@ constexpr std::size_t kChunkSize = 64 * 1024;
 
 int Fd(std::intptr_t handle) {
     return static_cast<int>(handle);
-}
-
-// Closes the descriptor when it goes out of scope.
-class OwnedFd {
-public:
-    explicit OwnedFd(int fd) : m_fd(fd) {}
-    OwnedFd(const OwnedFd&) = delete;
-    OwnedFd& operator=(const OwnedFd&) = delete;
-    ~OwnedFd() {
-        if (m_fd >= 0) {
-            close(m_fd);
-        }
-    }
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-void WriteWhole(int fd, const std::string& bytes, const std::string& name) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t count = InjectedFailure(FileCall::Write)
-                                  ? -1
-                                  : write(fd, bytes.data() + done, bytes.size() - done);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            throw count == 0
-                ? CFileException(CFileException::diskFull, CFileException::kShortWrite, name)
-                : FileErrorFromOs(errno, name);
-        }
-        done += static_cast<std::size_t>(count);
-    }
 }
 
 std::string ReadWhole(int fd, const std::string& name) {
@@ -103,7 +69,7 @@ void Flush(int fd, const std::string& name) {
 
 // Fills a file just created: bytes, owner, mode, times, then flushes it.
 void Fill(int fd, const KeptFile& file, const std::string& name) {
-    WriteWhole(fd, file.m_bytes, name);
+    WriteAll(fd, file.m_bytes.data(), file.m_bytes.size(), name);
     GiveOwnerAndMode(fd, file);
     GiveTimes(fd, file.m_status);
     Flush(fd, name);
@@ -118,12 +84,6 @@ int CreateExclusive(int folder, const std::string& name, const std::string& path
         throw FileErrorFromOs(errno, path);
     }
     return fd;
-}
-
-// Short, so that it fits in a folder whatever the length of the file's name.
-std::string TemporaryName() {
-    static std::atomic<unsigned> counter{0};
-    return std::to_string(getpid()) + "-" + std::to_string(++counter) + kTemporarySuffix;
 }
 
 }  // namespace
@@ -198,19 +158,20 @@ PlacedFile::Kind PlacedFile::What() const {
 
 KeptFile PlacedFile::Load() const {
     const std::string path = m_path + "/" + m_name;
-    const OwnedFd fd(m_missing.empty() && !InjectedFailure(FileCall::OpenRead)
-                         ? openat(Fd(m_folders.back()), m_name.c_str(),
-                                  O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)
-                         : -1);
+    const OwnedFile owned(m_missing.empty() && !InjectedFailure(FileCall::OpenRead)
+                              ? openat(Fd(m_folders.back()), m_name.c_str(),
+                                       O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)
+                              : -1);
+    const int fd = Fd(owned.Get());
     struct stat info {};
-    if (fd.Get() < 0 || fstat(fd.Get(), &info) != 0) {
+    if (fd < 0 || fstat(fd, &info) != 0) {
         throw FileErrorFromOs(m_missing.empty() ? errno : ENOENT, path);
     }
     if (!S_ISREG(info.st_mode)) {
         throw FileErrorFromOs(EINVAL, path);
     }
     KeptFile file;
-    file.m_bytes = ReadWhole(fd.Get(), path);
+    file.m_bytes = ReadWhole(fd, path);
     file.m_status.m_permissions = info.st_mode & 07777;
     file.m_status.m_lastWriteTime = info.st_mtim.tv_sec;
     file.m_status.m_lastWriteNanos = static_cast<int32_t>(info.st_mtim.tv_nsec);
@@ -224,9 +185,9 @@ void PlacedFile::Create(const KeptFile& file) {
     MakeMissingFolders();
     const int folder = Fd(m_folders.back());
     const std::string path = m_path + "/" + m_name;
-    const OwnedFd fd(CreateExclusive(folder, m_name, path));
+    const OwnedFile fd(CreateExclusive(folder, m_name, path));
     try {
-        Fill(fd.Get(), file, path);
+        Fill(Fd(fd.Get()), file, path);
     } catch (const CFileException&) {
         unlinkat(folder, m_name.c_str(), 0);
         throw;
@@ -237,12 +198,12 @@ void PlacedFile::Replace(const KeptFile& file) {
     MakeMissingFolders();
     const int folder = Fd(m_folders.back());
     const std::string path = m_path + "/" + m_name;
-    const std::string temporary = TemporaryName();
+    std::string temporary;
+    const OwnedFile fd(CreateUnderFreeName(
+        "", [&](const std::string& name) { return CreateExclusive(folder, name, path); },
+        temporary));
     try {
-        {
-            const OwnedFd fd(CreateExclusive(folder, temporary, path));
-            Fill(fd.Get(), file, path);
-        }
+        Fill(Fd(fd.Get()), file, path);
         if (InjectedFailure(FileCall::Replace) ||
             renameat(folder, temporary.c_str(), folder, m_name.c_str()) != 0) {
             throw FileErrorFromOs(errno, path);
@@ -257,26 +218,27 @@ void PlacedFile::Replace(const KeptFile& file) {
 void PlacedFile::Append(const std::string& bytes) {
     MakeMissingFolders();
     const std::string path = m_path + "/" + m_name;
-    const OwnedFd fd(InjectedFailure(FileCall::OpenAppend)
-                         ? -1
-                         : openat(Fd(m_folders.back()), m_name.c_str(),
-                                  O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    const OwnedFile owned(InjectedFailure(FileCall::OpenAppend)
+                              ? -1
+                              : openat(Fd(m_folders.back()), m_name.c_str(),
+                                       O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
+                                       0600));
+    const int fd = Fd(owned.Get());
     struct stat before {};
-    if (fd.Get() < 0 || fstat(fd.Get(), &before) != 0) {
+    if (fd < 0 || fstat(fd, &before) != 0) {
         throw FileErrorFromOs(errno, path);
     }
     const ssize_t count =
-        InjectedFailure(FileCall::Write) ? -1 : write(fd.Get(), bytes.data(), bytes.size());
+        InjectedFailure(FileCall::Write) ? -1 : write(fd, bytes.data(), bytes.size());
     const bool whole = count >= 0 && static_cast<std::size_t>(count) == bytes.size();
-    if (whole && !InjectedFailure(FileCall::Flush) && fsync(fd.Get()) == 0) {
+    if (whole && !InjectedFailure(FileCall::Flush) && fsync(fd) == 0) {
         return;
     }
-    const CFileException failure =
-        count >= 0 && !whole
-            ? CFileException(CFileException::diskFull, CFileException::kShortWrite, path)
-            : FileErrorFromOs(errno, path);
-    if (ftruncate(fd.Get(), before.st_size) == 0) {
-        fsync(fd.Get());
+    const CFileException failure = count >= 0 && !whole
+                                       ? CFileException(CFileException::kShortWrite, path)
+                                       : FileErrorFromOs(errno, path);
+    if (ftruncate(fd, before.st_size) == 0) {
+        fsync(fd);
     }
     throw failure;
 }

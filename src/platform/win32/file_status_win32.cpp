@@ -7,6 +7,7 @@
 #include "core/code_page.h"
 #include "fileio/file_status.h"
 #include "fileio/full_path.h"
+#include "fileio/status_calls.h"
 #include "platform/win32/os_error_win32.h"
 
 namespace {
@@ -130,7 +131,23 @@ void TakeFoundStatus(const WIN32_FIND_DATAA& found, FileStatus& status) {
     DefaultUnsetTimes(status);
 }
 
-DWORD CurrentAttributes(const std::string& path) {
+}  // namespace
+
+bool GetFileStatus(const std::string& path, FileStatus& status) {
+    status.m_fullPath = FullPathOf(path);
+    if (status.m_fullPath.empty() || !VolumeIsReadable(status.m_fullPath)) {
+        status.m_fullPath.clear();
+        return false;
+    }
+    WIN32_FIND_DATAA found;
+    if (!FindFile(path, found)) {
+        return false;
+    }
+    TakeFoundStatus(found, status);
+    return true;
+}
+
+uint32_t AttributeWordOf(const std::string& path) {
     const DWORD attributes = InjectedFailure(FileCall::GetAttributes)
                                  ? INVALID_FILE_ATTRIBUTES
                                  : GetFileAttributesA(path.c_str());
@@ -140,14 +157,22 @@ DWORD CurrentAttributes(const std::string& path) {
     return attributes;
 }
 
+uint32_t AttributeWordFor(const FileStatus& status) {
+    return status.m_attributes;
+}
+
+bool IsReadOnlyWord(uint32_t word) {
+    return (word & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 // A word of 0 is taken as FILE_ATTRIBUTE_NORMAL.
-void SetAttributes(const std::string& path, DWORD attributes) {
-    if (InjectedFailure(FileCall::SetAttributes) || !SetFileAttributesA(path.c_str(), attributes)) {
+void SetAttributeWord(const std::string& path, uint32_t word) {
+    if (InjectedFailure(FileCall::SetAttributes) || !SetFileAttributesA(path.c_str(), word)) {
         throw FileErrorFromOs(GetLastError());
     }
 }
 
-void SetTimes(const std::string& path, const FileStatus& status) {
+void SetFileTimes(const std::string& path, const FileStatus& status) {
     const FILETIME lastWrite = FileTimeFromTime(status.m_lastWriteTime, status.m_lastWriteNanos);
     const std::optional<FILETIME> creation =
         OptionalFileTime(status.m_creationTime, status.m_creationNanos);
@@ -168,51 +193,6 @@ void SetTimes(const std::string& path, const FileStatus& status) {
     }
     if (!closed) {
         throw FileErrorFromOs(GetLastError());
-    }
-}
-
-}  // namespace
-
-std::string FullPathOf(const std::string& path) {
-    char buffer[MAX_PATH];
-    const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, buffer, nullptr);
-    // A result that does not fit comes back as the size it would need.
-    if (length == 0 || length >= MAX_PATH) {
-        return {};
-    }
-    return std::string(buffer, length);
-}
-
-bool GetFileStatus(const std::string& path, FileStatus& status) {
-    status.m_fullPath = FullPathOf(path);
-    if (status.m_fullPath.empty() || !VolumeIsReadable(status.m_fullPath)) {
-        status.m_fullPath.clear();
-        return false;
-    }
-    WIN32_FIND_DATAA found;
-    if (!FindFile(path, found)) {
-        return false;
-    }
-    TakeFoundStatus(found, status);
-    return true;
-}
-
-void SetFileStatus(const std::string& path, const FileStatus& status) {
-    const DWORD current = CurrentAttributes(path);
-    const DWORD wanted = status.m_attributes;
-    const bool changes = wanted != current;
-    const bool wasReadOnly = (current & FILE_ATTRIBUTE_READONLY) != 0;
-    // Setting the times needs write access, so a read-only file gets its new
-    // attributes first; any other file gets them last, so that a read-only
-    // bit being set comes after the times.
-    if (changes && wasReadOnly) {
-        SetAttributes(path, wanted);
-    }
-    if (status.m_lastWriteTime != 0) {
-        SetTimes(path, status);
-    }
-    if (changes && !wasReadOnly) {
-        SetAttributes(path, wanted);
     }
 }
 

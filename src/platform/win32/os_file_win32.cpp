@@ -1,21 +1,19 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <string>
 #include <utility>
 
 #include "core/code_page.h"
-#include "fileio/full_path.h"
 #include "fileio/os_file.h"
+#include "fileio/replacement_calls.h"
+#include "fileio/temporary_name.h"
+#include "fileio/write_all.h"
 #include "platform/win32/os_error_win32.h"
 
-namespace {
+const int32_t kNameTakenError = ERROR_FILE_EXISTS;
 
-constexpr std::intptr_t kNoHandle = -1;  // INVALID_HANDLE_VALUE
-// A temporary name may be taken by a file that an earlier process with the
-// same id left behind; so many names are tried before giving up.
-constexpr int kTemporaryNameAttempts = 8;
+namespace {
 
 HANDLE AsHandle(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
@@ -27,13 +25,6 @@ std::intptr_t FromHandle(HANDLE handle) {
 // ReadFile and WriteFile take at most a DWORD's worth of bytes per call.
 DWORD ChunkSize(std::size_t size) {
     return static_cast<DWORD>(std::min<std::size_t>(size, MAXDWORD));
-}
-
-// Beside the target, under a short name of its own.
-std::string TemporaryName(const std::string& target) {
-    static std::atomic<unsigned> count{0};
-    return target.substr(0, SystemCodePage().FindLastOf(target, "\\/") + 1) +
-           TemporaryFileName(GetCurrentProcessId(), ++count);
 }
 
 // The temporary file of a file whose full path is as long as MAX_PATH
@@ -51,33 +42,6 @@ std::wstring LongPathOf(const std::string& path) {
         return L"\\\\?\\UNC\\" + full.substr(2);
     }
     return L"\\\\?\\" + full;
-}
-
-// False, with the last error set, when a write fails; a short write, a
-// full disk, raises at once.
-bool WriteAll(HANDLE file, const char* data, std::size_t size, const std::string& name) {
-    while (size > 0) {
-        const DWORD chunk = ChunkSize(size);
-        DWORD written = 0;
-        if (InjectedFailure(FileCall::Write) || !WriteFile(file, data, chunk, &written, nullptr)) {
-            return false;
-        }
-        if (written != chunk) {
-            throw CFileException(CFileException::diskFull, CFileException::kShortWrite,
-                                 FullPathOf(name));
-        }
-        data += chunk;
-        size -= chunk;
-    }
-    return true;
-}
-
-HANDLE CreateTemporary(const std::string& name) {
-    if (InjectedFailure(FileCall::CreateTemporary)) {
-        return INVALID_HANDLE_VALUE;
-    }
-    return CreateFileW(LongPathOf(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // Reading moves a file's last-access time where the volume keeps one; a time
@@ -103,7 +67,7 @@ HANDLE OpenKeepingLastAccess(const std::string& path) {
 }  // namespace
 
 ReadOnlyFile::~ReadOnlyFile() {
-    if (m_handle != kNoHandle) {
+    if (m_handle != kNoFile) {
         CloseHandle(AsHandle(m_handle));
     }
 }
@@ -113,7 +77,7 @@ bool ReadOnlyFile::Open(const std::string& path) {
         return false;
     }
     m_handle = FromHandle(OpenKeepingLastAccess(path));
-    return m_handle != kNoHandle;
+    return m_handle != kNoFile;
 }
 
 std::size_t ReadOnlyFile::Read(char* buffer, std::size_t size) {
@@ -141,70 +105,76 @@ void ReadOnlyFile::Rewind() {
 void ReadOnlyFile::Close() {
     // The handle is gone even when closing fails; an injected failure closes
     // it too, so that tests leave no file held open.
-    const BOOL closed = CloseHandle(AsHandle(std::exchange(m_handle, kNoHandle)));
+    const BOOL closed = CloseHandle(AsHandle(std::exchange(m_handle, kNoFile)));
     if (InjectedFailure(FileCall::CloseRead) || !closed) {
         throw FileErrorFromOs(GetLastError());
     }
 }
 
-// The target is the path as given: Windows symbolic links are out of scope,
-// so a link would be replaced by a plain file.
-FileReplacement::FileReplacement(const std::string& path) : m_target(path) {
-    for (int attempt = 1;; ++attempt) {
-        m_temporary = TemporaryName(m_target);
-        m_handle = FromHandle(CreateTemporary(m_temporary));
-        if (m_handle != kNoHandle) {
-            return;
-        }
-        if (GetLastError() != ERROR_FILE_EXISTS || attempt == kTemporaryNameAttempts) {
-            m_temporary.clear();  // not ours: it must not be deleted
-            Abandon();
-        }
+// Windows symbolic links are out of scope, so a link would be replaced by a
+// plain file.
+ReplacedFile FindReplacedFile(const std::string& path) {
+    return ReplacedFile{path};
+}
+
+std::string FolderPartOf(const std::string& path) {
+    return path.substr(0, SystemCodePage().FindLastOf(path, "\\/") + 1);
+}
+
+unsigned long CurrentProcess() {
+    return GetCurrentProcessId();
+}
+
+std::intptr_t CreateNewFile(const std::string& path, const std::string& name) {
+    const HANDLE file = InjectedFailure(FileCall::CreateTemporary)
+                            ? INVALID_HANDLE_VALUE
+                            : CreateFileW(LongPathOf(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        throw FileErrorFromOs(GetLastError(), name);
+    }
+    return FromHandle(file);
+}
+
+// The new file takes the folder's security, as any file created there.
+void KeepOwnerAndMode(std::intptr_t, const ReplacedFile&, const std::string&) {}
+
+std::size_t WriteSome(std::intptr_t file, const char* data, std::size_t size,
+                      const std::string& name) {
+    DWORD written = 0;
+    if (InjectedFailure(FileCall::Write) ||
+        !WriteFile(AsHandle(file), data, ChunkSize(size), &written, nullptr)) {
+        throw FileErrorFromOs(GetLastError(), name);
+    }
+    return written;
+}
+
+void FlushToDisk(std::intptr_t file, const std::string& name) {
+    if (InjectedFailure(FileCall::Flush) || !FlushFileBuffers(AsHandle(file))) {
+        throw FileErrorFromOs(GetLastError(), name);
     }
 }
 
-FileReplacement::~FileReplacement() {
-    Discard();
-}
-
-void FileReplacement::Write(const char* data, std::size_t size) {
-    if (!WriteAll(AsHandle(m_handle), data, size, m_target)) {
-        Abandon();
+void CloseFile(std::intptr_t file, const std::string& name) {
+    if (!CloseHandle(AsHandle(file))) {
+        throw FileErrorFromOs(GetLastError(), name);
     }
 }
 
-void FileReplacement::Commit() {
-    // MoveFileEx rather than ReplaceFile, which fails on relative paths
-    // under Wine.
-    if (InjectedFailure(FileCall::Flush) || !FlushFileBuffers(AsHandle(m_handle))) {
-        Abandon();
-    }
-    if (!CloseHandle(AsHandle(std::exchange(m_handle, kNoHandle)))) {
-        Abandon();
-    }
+// MoveFileEx rather than ReplaceFile, which fails on relative paths under
+// Wine; written through, so that the move is durable when it returns.
+void MoveOver(const std::string& from, const std::string& to, const std::string& name) {
     if (InjectedFailure(FileCall::Replace) ||
-        !MoveFileExW(LongPathOf(m_temporary).c_str(), LongPathOf(m_target).c_str(),
+        !MoveFileExW(LongPathOf(from).c_str(), LongPathOf(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        Abandon();
+        throw FileErrorFromOs(GetLastError(), name);
     }
-    // The temporary file has become the target; nothing is left to discard.
-    m_temporary.clear();
 }
 
-// Write failures name the file being replaced. The error is read before
-// discarding or forming the name can change it.
-void FileReplacement::Abandon() {
-    const DWORD error = GetLastError();
-    Discard();
-    throw FileErrorFromOs(error, FullPathOf(m_target));
+void CloseQuietly(std::intptr_t file) noexcept {
+    CloseHandle(AsHandle(file));
 }
 
-void FileReplacement::Discard() noexcept {
-    if (m_handle != kNoHandle) {
-        CloseHandle(AsHandle(std::exchange(m_handle, kNoHandle)));
-    }
-    if (!m_temporary.empty()) {
-        DeleteFileW(LongPathOf(m_temporary).c_str());
-        m_temporary.clear();
-    }
+void DeleteQuietly(const std::string& path) noexcept {
+    DeleteFileW(LongPathOf(path).c_str());
 }

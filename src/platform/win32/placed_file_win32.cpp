@@ -6,13 +6,13 @@
 #include <sddl.h>
 #include <windows.h>
 
-#include <algorithm>
-#include <atomic>
 #include <memory>
 
 #include "core/code_page.h"
-#include "fileio/os_file.h"
+#include "fileio/owned_file.h"
 #include "fileio/placed_file.h"
+#include "fileio/temporary_name.h"
+#include "fileio/write_all.h"
 #include "platform/win32/os_error_win32.h"
 
 namespace {
@@ -22,27 +22,13 @@ constexpr std::size_t kChunkSize = 64 * 1024;
 HANDLE AsHandle(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
+std::intptr_t FromHandle(HANDLE handle) {
+    return reinterpret_cast<std::intptr_t>(handle);
+}
 
 std::string Joined(const std::string& folder, const std::string& name) {
     return SystemCodePage().EndsWithOneOf(folder, "\\/") ? folder + name : folder + '\\' + name;
 }
-
-// Closes the handle when it goes out of scope.
-class OwnedHandle {
-public:
-    explicit OwnedHandle(HANDLE handle) : m_handle(handle) {}
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    ~OwnedHandle() {
-        if (m_handle != INVALID_HANDLE_VALUE) {
-            CloseHandle(m_handle);
-        }
-    }
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
 
 // The path itself, a reparse point not followed.
 HANDLE OpenOwnEntry(const std::string& path, DWORD access, DWORD flags) {
@@ -104,23 +90,6 @@ bool CreatePrivateFolder(const std::string& path) {
     return created;
 }
 
-void WriteWhole(HANDLE file, const std::string& bytes, const std::string& name) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk =
-            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, MAXDWORD));
-        DWORD written = 0;
-        if (InjectedFailure(FileCall::Write) ||
-            !WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) {
-            throw FileErrorFromOs(GetLastError(), name);
-        }
-        if (written == 0) {
-            throw CFileException(CFileException::diskFull, CFileException::kShortWrite, name);
-        }
-        done += written;
-    }
-}
-
 std::string ReadWhole(HANDLE file, const std::string& name) {
     std::string bytes;
     const std::unique_ptr<char[]> buffer(new char[kChunkSize]);
@@ -163,23 +132,18 @@ HANDLE CreateExclusive(const std::string& path, const FileOwner& owner) {
 
 // Writes a file just created, gives it its attributes and times; removes
 // it when a step fails.
-void Fill(const std::string& path, const KeptFile& file) {
+void Fill(const std::string& path, std::intptr_t created, const KeptFile& file) {
     try {
         {
-            const OwnedHandle handle(CreateExclusive(path, file.m_owner));
-            WriteWhole(handle.Get(), file.m_bytes, path);
-            Flush(handle.Get(), path);
+            const OwnedFile handle(created);
+            WriteAll(handle.Get(), file.m_bytes.data(), file.m_bytes.size(), path);
+            Flush(AsHandle(handle.Get()), path);
         }
         SetFileStatus(path, file.m_status);
     } catch (const CFileException&) {
         DeleteFileA(path.c_str());
         throw;
     }
-}
-
-std::string TemporaryName() {
-    static std::atomic<unsigned> count{0};
-    return std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count) + kTemporarySuffix;
 }
 
 std::string DescriptorOf(HANDLE file, const std::string& path) {
@@ -198,11 +162,12 @@ std::string DescriptorOf(HANDLE file, const std::string& path) {
 }  // namespace
 
 FileOwner OwnerOf(const std::string& path) {
-    const OwnedHandle file(OpenOwnEntry(path, READ_CONTROL, 0));
-    if (InjectedFailure(FileCall::GetStatus) || file.Get() == INVALID_HANDLE_VALUE) {
+    const OwnedFile owned(FromHandle(OpenOwnEntry(path, READ_CONTROL, 0)));
+    const HANDLE file = AsHandle(owned.Get());
+    if (InjectedFailure(FileCall::GetStatus) || file == INVALID_HANDLE_VALUE) {
         throw FileErrorFromOs(GetLastError(), path);
     }
-    return FileOwner{0, 0, DescriptorOf(file.Get(), path)};
+    return FileOwner{0, 0, DescriptorOf(file, path)};
 }
 
 bool IsPrivateFolder(const std::string& path) {
@@ -271,13 +236,14 @@ KeptFile PlacedFile::Load() const {
     if (What() != kFile || InjectedFailure(FileCall::OpenRead)) {
         throw FileErrorFromOs(ERROR_FILE_NOT_FOUND, path);
     }
-    const OwnedHandle file(OpenOwnEntry(path, GENERIC_READ | READ_CONTROL, 0));
-    if (file.Get() == INVALID_HANDLE_VALUE) {
+    const OwnedFile owned(FromHandle(OpenOwnEntry(path, GENERIC_READ | READ_CONTROL, 0)));
+    const HANDLE file = AsHandle(owned.Get());
+    if (file == INVALID_HANDLE_VALUE) {
         throw FileErrorFromOs(GetLastError(), path);
     }
     KeptFile kept;
-    kept.m_bytes = ReadWhole(file.Get(), path);
-    kept.m_owner.m_securityDescriptor = DescriptorOf(file.Get(), path);
+    kept.m_bytes = ReadWhole(file, path);
+    kept.m_owner.m_securityDescriptor = DescriptorOf(file, path);
     if (!GetFileStatus(path, kept.m_status)) {
         throw FileErrorFromOs(GetLastError(), path);
     }
@@ -286,14 +252,19 @@ KeptFile PlacedFile::Load() const {
 
 void PlacedFile::Create(const KeptFile& file) {
     MakeMissingFolders();
-    Fill(Joined(m_path, m_name), file);
+    const std::string path = Joined(m_path, m_name);
+    Fill(path, FromHandle(CreateExclusive(path, file.m_owner)), file);
 }
 
 void PlacedFile::Replace(const KeptFile& file) {
     MakeMissingFolders();
     const std::string path = Joined(m_path, m_name);
-    const std::string temporary = Joined(m_path, TemporaryName());
-    Fill(temporary, file);
+    std::string temporary;
+    const std::intptr_t created = CreateUnderFreeName(
+        Joined(m_path, ""),
+        [&](const std::string& name) { return FromHandle(CreateExclusive(name, file.m_owner)); },
+        temporary);
+    Fill(temporary, created, file);
     if (InjectedFailure(FileCall::Replace) ||
         !MoveFileExA(temporary.c_str(), path.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -306,30 +277,30 @@ void PlacedFile::Replace(const KeptFile& file) {
 void PlacedFile::Append(const std::string& bytes) {
     MakeMissingFolders();
     const std::string path = Joined(m_path, m_name);
-    const OwnedHandle file(InjectedFailure(FileCall::OpenAppend)
-                               ? INVALID_HANDLE_VALUE
-                               : CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                             OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const OwnedFile owned(
+        FromHandle(InjectedFailure(FileCall::OpenAppend)
+                       ? INVALID_HANDLE_VALUE
+                       : CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)));
+    const HANDLE file = AsHandle(owned.Get());
     LARGE_INTEGER end{};
-    if (file.Get() == INVALID_HANDLE_VALUE ||
-        (AttributesOf(file.Get()) & FILE_ATTRIBUTE_REPARSE_POINT) ||
-        !SetFilePointerEx(file.Get(), LARGE_INTEGER{}, &end, FILE_END)) {
+    if (file == INVALID_HANDLE_VALUE || (AttributesOf(file) & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        !SetFilePointerEx(file, LARGE_INTEGER{}, &end, FILE_END)) {
         throw FileErrorFromOs(GetLastError(), path);
     }
     DWORD written = 0;
     const bool wrote =
         !InjectedFailure(FileCall::Write) &&
-        WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     const bool whole = wrote && written == bytes.size();
-    if (whole && !InjectedFailure(FileCall::Flush) && FlushFileBuffers(file.Get())) {
+    if (whole && !InjectedFailure(FileCall::Flush) && FlushFileBuffers(file)) {
         return;
     }
-    const CFileException failure =
-        wrote && !whole
-            ? CFileException(CFileException::diskFull, CFileException::kShortWrite, path)
-            : FileErrorFromOs(GetLastError(), path);
-    if (SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get())) {
-        FlushFileBuffers(file.Get());
+    const CFileException failure = wrote && !whole
+                                       ? CFileException(CFileException::kShortWrite, path)
+                                       : FileErrorFromOs(GetLastError(), path);
+    if (SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file)) {
+        FlushFileBuffers(file);
     }
     throw failure;
 }
