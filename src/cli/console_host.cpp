@@ -58,13 +58,13 @@ void ConsoleHost::LinkSkipped(const std::string& fullPath) {
     }
 }
 
-// The closing banner and the report are the last lines; nothing may stand
-// below them.
 // Quiet, only the report is printed: from its heading to the end.
 void ConsoleHost::ReportBegins() {
     m_printing = true;
 }
 
+// The closing banner and the report are the last lines; nothing may stand
+// below them.
 void ConsoleHost::WalkEnded() {
     if (m_progress) {
         m_progress->Hide();

@@ -6,6 +6,7 @@
 #include "cli/json.h"
 #include "cli/json_name.h"
 #include "cli/path_text.h"
+#include "fileio/full_path.h"
 #include "fileio/native_path.h"
 
 namespace {

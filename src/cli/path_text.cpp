@@ -2,10 +2,6 @@
 
 #include "fileio/path_characters.h"
 
-bool IsPathSeparator(char c) {
-    return PathCharacters(std::string(1, c)) == std::u32string(1, kSeparatorCode);
-}
-
 bool IsAtOrBelow(const std::string& path, const std::string& root) {
     const std::u32string below = PathCharacters(path);
     const std::u32string top = PathCharacters(root);

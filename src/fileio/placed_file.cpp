@@ -4,6 +4,7 @@
 
 #include "core/code_page.h"
 #include "fileio/file_exception.h"
+#include "fileio/full_path.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ PlacedFile::PlacedFile(const std::string& start, const std::string& relative) : 
     for (std::size_t pos = 0; pos < path.size();) {
         // A trail byte of the code page is part of its character, never a separator.
         const std::size_t size = codePage.CharacterSize(path, pos);
-        if (size > 1 || !IsSeparator(path[pos])) {
+        if (size > 1 || !IsPathSeparator(path[pos])) {
             part.append(path, pos, size);
         } else if (!part.empty()) {
             parts.push_back(std::move(part));

@@ -56,7 +56,6 @@ public:
     void Append(const std::string& bytes);
 
 private:
-    static bool IsSeparator(char c);
     void Walk(const std::string& start, const std::vector<std::string>& folders);
     void MakeMissingFolders();
     // The backend's part, each raising on failure: opens and holds the start

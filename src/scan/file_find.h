@@ -3,17 +3,13 @@
 #include <cstdint>
 #include <string>
 
+#include "fileio/full_path.h"
+
 constexpr uint32_t kFindDirectory = 0x10;
 // A symbolic link, or on Windows a junction or mount point, which the walk
 // never follows. Other reparse points (deduplicated files, cloud
 // placeholders) are ordinary files and do not carry this bit.
 constexpr uint32_t kFindLink = 0x400;
-
-// The separator the platform puts between the parts of a path, and every
-// one it takes: "\\" and "/" on Windows, "/" alone elsewhere, where a
-// backslash is part of a name.
-extern const char kPathSeparator;
-extern const char kPathSeparators[];
 
 // The pattern that lists every entry of a directory: "dir\*.*" or "dir/*.*".
 std::string SearchPatternOf(const std::string& directory);

@@ -205,7 +205,7 @@ void TreatFile(const std::string& path) {
         (saved.m_attributes & kAttrDirectory) != 0) {
         // No status was read, so none may be applied: the file is left alone.
         // So is a directory that took the listed file's place: it is not a
-        // file, and a file's status (times to the second) must not touch it.
+        // file, and a file's status must not touch it.
         Log(LogText::kReadError);
         g_scanStats.AddProblemFile(path);
         CurrentTreatmentPolicy().AfterTreatment(

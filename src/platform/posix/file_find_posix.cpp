@@ -9,8 +9,6 @@
 #include "platform/posix/os_error_posix.h"
 #include "scan/file_find.h"
 
-const char kPathSeparator = '/';
-const char kPathSeparators[] = "/";
 const int kNameTooLongError = ENAMETOOLONG;
 
 namespace {

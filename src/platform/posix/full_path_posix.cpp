@@ -4,6 +4,9 @@
 
 #include "fileio/full_path.h"
 
+const char kPathSeparator = '/';
+const char kPathSeparators[] = "/";
+
 std::string FullPathOf(const std::string& path) {
     if (!path.empty() && path[0] == '/') {
         return path;

@@ -104,10 +104,6 @@ bool IsPrivateFolder(const std::string& path) {
            (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
-bool PlacedFile::IsSeparator(char c) {
-    return c == '/';
-}
-
 void PlacedFile::HoldStart(const std::string& start) {
     Hold(open(start.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }

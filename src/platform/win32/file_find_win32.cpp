@@ -5,8 +5,6 @@
 #include "platform/win32/os_error_win32.h"
 #include "scan/file_find.h"
 
-const char kPathSeparator = '\\';
-const char kPathSeparators[] = "\\/";
 const int kNameTooLongError = ERROR_FILENAME_EXCED_RANGE;
 
 namespace {

@@ -2,6 +2,9 @@
 
 #include "fileio/full_path.h"
 
+const char kPathSeparator = '\\';
+const char kPathSeparators[] = "\\/";
+
 std::string FullPathOf(const std::string& path) {
     char buffer[MAX_PATH];
     const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, buffer, nullptr);

@@ -174,10 +174,6 @@ bool IsPrivateFolder(const std::string& path) {
     return IsPlainFolder(GetFileAttributesA(path.c_str()));
 }
 
-bool PlacedFile::IsSeparator(char c) {
-    return c == '\\' || c == '/';
-}
-
 void PlacedFile::HoldStart(const std::string& start) {
     Hold(reinterpret_cast<std::intptr_t>(
         CreateFileA(start.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
