@@ -76,6 +76,12 @@ const std::vector<OptionRow> kOptions = {
      "below the PATHs); a file changed since is refused"},
     {"--force", OptionValue::kNone, "", kRestoreMode, KELVANE_STORE(options.m_force = true),
      "with --restore, put back files changed since too"},
+    {"--jobs", OptionValue::kCount, "N", kScanMode,
+     KELVANE_STORE(options.m_settings.m_nSearchThreads = std::stoi(value)),
+     "search files for the signature on N threads ahead of the\n"
+     "log (default: one per core, at most 8); the log, the\n"
+     "treatment and the report are the same for every N, and\n"
+     "1 searches each file in its turn"},
     {"--report", OptionValue::kName, "FILE", kScanMode, KELVANE_STORE(options.m_reportFile = value),
      "write a JSON Lines report to FILE: one object per file\n"
      "and mask treated, then a summary; FILE must be neither\n"

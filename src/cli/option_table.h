@@ -15,7 +15,10 @@ enum class OptionValue {
     kText,
     kName,  // a file or folder, which must not be empty
     kGlob,
+    kCount,  // a whole number from 1 to kMostCount
 };
+
+constexpr int kMostCount = 64;
 
 // One option of kelvane-scan: its name, its value, the commands it belongs
 // to, where its value goes, and its lines in --help. Adding an option is

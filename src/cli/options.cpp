@@ -13,6 +13,7 @@
 #include "fileio/native_path.h"
 #include "scan/file_types.h"
 #include "scan/mask_match.h"
+#include "scan/search_ahead.h"
 
 namespace {
 
@@ -124,6 +125,25 @@ std::optional<std::string> ValueOf(const OptionArgument& option, int argc, char*
     return std::string(argv[++i]);
 }
 
+// What an option needs that was not given, for its error.
+std::string ValueWanted(OptionValue value) {
+    switch (value) {
+        case OptionValue::kGlob:
+            return " needs a GLOB";
+        case OptionValue::kCount:
+            return " needs a number from 1 to " + std::to_string(kMostCount);
+        default:
+            return " needs a TEXT";
+    }
+}
+
+bool IsCount(const std::string& value) {
+    const bool digits =
+        !value.empty() && value.size() <= 2 &&
+        std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return digits && std::stoi(value) >= 1 && std::stoi(value) <= kMostCount;
+}
+
 // Takes the option at argv[i] (and its value), noting it as given; returns
 // the exit status when the command must end at once.
 std::optional<int> TakeOption(int argc, char** argv, int& i, ScanOptions& options,
@@ -139,9 +159,8 @@ std::optional<int> TakeOption(int argc, char** argv, int& i, ScanOptions& option
         return option.m_value ? UsageError(name + " takes no value") : row->m_take(options, "");
     }
     const std::optional<std::string> value = ValueOf(option, argc, argv, i);
-    if (!value) {
-        return UsageError(name +
-                          (row->m_value == OptionValue::kGlob ? " needs a GLOB" : " needs a TEXT"));
+    if (!value || (row->m_value == OptionValue::kCount && !IsCount(*value))) {
+        return UsageError(name + ValueWanted(row->m_value));
     }
     // An empty name, a script's unset variable say, would otherwise mean the
     // current folder, or no backup, restore or report where one was asked for.
@@ -178,6 +197,7 @@ std::string NormalisePath(const std::string& path) {
 
 std::optional<int> ParseOptions(int argc, char** argv, ScanOptions& options) {
     options.m_settings.m_masks = ParseFileTypes(kDefaultFileTypes);
+    options.m_settings.m_nSearchThreads = DefaultSearchThreads();
     std::vector<const OptionRow*> given;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {

@@ -15,11 +15,16 @@ struct ScanSettings {
     std::string m_strLastString = "</script>";
     int32_t m_bRemoveOnError = 1;
     MaskList m_masks;
+    // Files are searched for the signature on this many threads ahead of the
+    // log; 1 searches each in its turn, on the scan's own thread.
+    int32_t m_nSearchThreads = 1;
 };
 
 // The front end that runs a scan: the window on Windows, the command line
 // elsewhere. The engine reads its settings and reports every step to it as
-// one log line; it never knows which front end listens.
+// one log line; it never knows which front end listens. Every call comes
+// from the thread that runs the scan; the threads that search files ahead
+// of it read the settings only.
 class CScanHost : public ScanSettings {
 public:
     virtual ~CScanHost() = default;

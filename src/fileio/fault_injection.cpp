@@ -1,6 +1,7 @@
 #include "fileio/fault_injection.h"
 
 #include <array>
+#include <atomic>
 
 namespace {
 
@@ -9,8 +10,10 @@ struct InjectedFault {
     int m_osError = 0;
 };
 
-// Only the scan's one thread touches these.
-std::array<int, kFileCallCount> g_uses{};
+// Counted from every thread that uses the file layer (a scan searches files
+// on several), so that the nth use is exactly one use. The faults themselves
+// are set and cleared only while no scan runs.
+std::array<std::atomic<int>, kFileCallCount> g_uses{};
 std::array<InjectedFault, kFileCallCount> g_faults{};
 
 int Index(FileCall call) {
@@ -24,12 +27,14 @@ void InjectFault(FileCall call, int nthUse, int osError) {
 }
 
 void ClearFaults() {
-    g_uses = {};
+    for (std::atomic<int>& uses : g_uses) {
+        uses.store(0);
+    }
     g_faults = {};
 }
 
 int UsesOf(FileCall call) {
-    return g_uses[Index(call)];
+    return g_uses[Index(call)].load();
 }
 
 int TakeInjectedFault(FileCall call) {

@@ -3,7 +3,8 @@
 // A seam through which tests make one use of one operating-system call of
 // the file layer fail with a chosen error, as the OS would report it. The
 // backends ask TakeInjectedFault before every call; outside tests nothing is
-// injected and the check costs a counter increment.
+// injected and the check costs a counter increment. Uses are counted
+// exactly from any thread; faults are injected and cleared between scans.
 
 // Every call of the file layer, listed once: the enum, the count and the
 // names come from here, and the fault matrix tries each one, so a call added

@@ -72,25 +72,42 @@ private:
     std::string m_chunk;
 };
 
-}  // namespace
-
-bool ReadLines(const std::string& path, LineList& lines, const std::string& holding) {
+// Runs read on the file opened for reading, then closes it; false when the
+// file cannot be opened.
+template <typename Read>
+bool ReadThrough(const std::string& path, const Read& read) {
     ReadOnlyFile file;
     if (!file.Open(path)) {
         return false;
     }
     try {
+        read(file);
+    } catch (const std::bad_alloc&) {
+        throw CMemoryException();
+    }
+    file.Close();
+    return true;
+}
+
+}  // namespace
+
+bool ReadLines(const std::string& path, LineList& lines, const std::string& holding) {
+    return ReadThrough(path, [&](ReadOnlyFile& file) {
         if (holding.empty()) {
             ReadAllLines(file, lines);
         } else if (Holds(file, holding)) {
             file.Rewind();
             ReadAllLines(file, lines);
         }
-    } catch (const std::bad_alloc&) {
-        throw CMemoryException();
+    });
+}
+
+std::optional<bool> SearchFile(const std::string& path, const std::string& text) {
+    bool holds = false;
+    if (!ReadThrough(path, [&](ReadOnlyFile& file) { holds = Holds(file, text); })) {
+        return std::nullopt;
     }
-    file.Close();
-    return true;
+    return holds;
 }
 
 void WriteLines(const std::string& path, const LineList& lines) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/line_list.h"
@@ -14,6 +15,12 @@
 // through once, in chunks, and lines stays empty. A file that holds it is
 // read a second time, as lines, through the same open file.
 bool ReadLines(const std::string& path, LineList& lines, const std::string& holding = {});
+
+// Whether the file's bytes hold the text, which must not be empty: the file
+// is read through once, as ReadLines reads a file that does not hold the
+// text it is given. Nothing when the file cannot be opened for reading;
+// raises as ReadLines does. Safe from any thread.
+std::optional<bool> SearchFile(const std::string& path, const std::string& text);
 
 // Replaces the file's content by the lines, each followed by one LF. The new
 // content is written beside the file and flushed before it takes the file's

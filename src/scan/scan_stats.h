@@ -14,7 +14,7 @@ struct ScanTotals {
 };
 
 // The counts and problem files of the scan that is running; printed and
-// cleared at the end of every scan.
+// cleared at the end of every scan. Used from the scan's own thread only.
 class CScanStats {
 public:
     void CountChecked() { ++m_nChecked; }

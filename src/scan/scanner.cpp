@@ -12,7 +12,7 @@
 #include "scan/file_find.h"
 #include "scan/mask_match.h"
 #include "scan/scan_stats.h"
-#include "treat/treat_file.h"
+#include "scan/search_ahead.h"
 
 namespace {
 
@@ -30,42 +30,47 @@ bool IsTemporaryFile(const std::string& path) {
            path.compare(path.size() - length, length, kTemporarySuffix) == 0;
 }
 
+int MatchingMasks(const std::string& fullPath) {
+    const std::string pattern = ExtensionPattern(fullPath);
+    const MaskList& masks = ScanHost().m_masks;
+    return static_cast<int>(std::count_if(masks.begin(), masks.end(), [&](const std::string& mask) {
+        return MaskMatches(mask, pattern, SystemCodePage());
+    }));
+}
+
 // A file is logged and treated once for every mask that matches it. A
 // temporary file of a rewrite is never treated, whatever the masks ("*.*"
 // matches it): it is another scan's work in progress, or a killed scan's
 // leftover that holds part of a file.
-void HandleFile(const std::string& fullPath) {
+void HandleFile(SearchAhead& ahead, const std::string& fullPath) {
     if (IsTemporaryFile(fullPath)) {
         return;
     }
-    const std::string pattern = ExtensionPattern(fullPath);
-    const MaskList& masks = ScanHost().m_masks;
-    for (std::size_t i = 0; i < masks.size(); ++i) {
-        if (MaskMatches(masks[i], pattern, SystemCodePage())) {
-            Log(fullPath);
-            TreatFile(fullPath);
-        }
+    const int matches = MatchingMasks(fullPath);
+    if (matches > 0) {
+        ahead.ThenFile(fullPath, matches);
     }
 }
 
-void ReportNotScanned(const std::string& folder, const std::string& why) {
-    ScanHost().FolderNotScanned(folder, why);
+void ReportNotScanned(SearchAhead& ahead, const std::string& folder, const std::string& why) {
+    ahead.Then([folder, why] { ScanHost().FolderNotScanned(folder, why); });
 }
 
 // A walk must end and stay on its drive: links are not followed, and a
 // folder that is the root of another mount (walked as a drive of its own)
 // is not entered. A folder already on the current branch (a bind mount, a
 // loop the links do not show), or not the folder its listing named (swapped
-// meanwhile), is reported and not entered either.
+// meanwhile), is reported and not entered either. What the walk meets is
+// reported and handled through ahead, in the order the walk met it.
 class TreeWalk {
 public:
     // drives: over every drive, the drives' root folders walked so far.
-    explicit TreeWalk(DriveFolders* drives = nullptr) : m_drives(drives) {}
+    TreeWalk(SearchAhead& ahead, DriveFolders* drives) : m_ahead(ahead), m_drives(drives) {}
 
     // listedId: the file id the parent's listing gave the folder; 0 for a
     // root, or where the platform's listing gives none.
     void Walk(const std::string& directory, uint64_t listedId = 0) {
-        ScanHost().WalkingFolder(directory);
+        m_ahead.Then([directory] { ScanHost().WalkingFolder(directory); });
         CFileFind finder;
         if (!finder.FindFile(SearchPatternOf(directory))) {
             ReportListingError(directory, finder);
@@ -92,7 +97,7 @@ public:
 private:
     bool Enterable(const std::string& directory, const DirectoryId& id, uint64_t listedId) const {
         if (std::find(m_branch.begin(), m_branch.end(), id) != m_branch.end()) {
-            ReportNotScanned(directory, "it is one of the folders it lies in (a loop)");
+            ReportNotScanned(m_ahead, directory, "it is one of the folders it lies in (a loop)");
             return false;
         }
         const bool otherMount =
@@ -101,15 +106,15 @@ private:
             return false;
         }
         if (listedId != 0 && listedId != id.m_file) {
-            ReportNotScanned(directory, "it was replaced while the walk listed it");
+            ReportNotScanned(m_ahead, directory, "it was replaced while the walk listed it");
             return false;
         }
         return true;
     }
 
-    static void ReportListingError(const std::string& directory, const CFileFind& finder) {
+    void ReportListingError(const std::string& directory, const CFileFind& finder) {
         if (finder.LastError() != 0) {
-            ReportNotScanned(directory, ListingErrorText(finder.LastError()));
+            ReportNotScanned(m_ahead, directory, ListingErrorText(finder.LastError()));
         }
     }
 
@@ -125,15 +130,16 @@ private:
                 continue;
             }
             if (finder.MatchesMask(kFindLink)) {
-                ScanHost().LinkSkipped(path);
+                m_ahead.Then([path] { ScanHost().LinkSkipped(path); });
             } else if (finder.MatchesMask(kFindDirectory)) {
                 Walk(path, finder.GetFileId());
             } else {
-                HandleFile(path);
+                HandleFile(m_ahead, path);
             }
         }
     }
 
+    SearchAhead& m_ahead;
     DriveFolders* m_drives;
     std::vector<DirectoryId> m_branch;
 };
@@ -151,31 +157,26 @@ ScanTotals EndScan() {
     return totals;
 }
 
-}  // namespace
-
-void ScanDirectory(const std::string& path) {
-    TreeWalk().Walk(path);
-}
-
-namespace {
-
 // An exception (out of memory, say) ends the walk as a stop does: the scan
 // still gets its closing banner and report, which never claims a whole walk,
 // and the statistics are cleared for the next scan. A rewrite is atomic, so
 // no file is left half-written.
 ScanTotals WalkRoots(const std::vector<std::string>& roots, DriveFolders* drives) {
     try {
+        SearchAhead ahead(ScanHost().m_nSearchThreads);
         for (const std::string& root : roots) {
             if (StopRequested()) {
                 break;
             }
-            Log(LogText::DriveBanner(root));
+            const std::string banner = LogText::DriveBanner(root);
+            ahead.Then([banner] { Log(banner); });
             if (IsFile(root)) {
-                HandleFile(root);
+                HandleFile(ahead, root);
             } else {
-                TreeWalk(drives).Walk(root);
+                TreeWalk(ahead, drives).Walk(root);
             }
         }
+        ahead.Finish();
     } catch (...) {
         g_bStopScan.store(1);
     }

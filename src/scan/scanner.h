@@ -9,13 +9,10 @@
 // closing banner and the report.
 ScanTotals ScanAllDrives();
 
-// The same over the given roots, each walked like a drive; a root that is a
-// file is handled like a file met in a walk.
+// The same over the given roots, each walked like a drive, depth first; a
+// root that is a file is handled like a file met in a walk. Every file a mask
+// matches is treated once for every mask that matches it.
 ScanTotals ScanRoots(const std::vector<std::string>& roots);
-
-// Walks one directory tree depth first, treating every file that a mask
-// matches once per matching mask.
-void ScanDirectory(const std::string& path);
 
 // The roots of every drive (Windows) or mounted file system (elsewhere); an
 // empty list when they cannot be read.

@@ -214,3 +214,8 @@ void TreatFile(const std::string& path) {
     }
     Treatment(path, saved).Run();
 }
+
+void TreatFileFoundClean(const std::string& path) {
+    g_scanStats.CountChecked();
+    CurrentTreatmentPolicy().AfterTreatment(path, TreatmentRecord{});
+}

@@ -4,13 +4,16 @@
 #include "framework/win_app.h"
 #include "res/resource.h"
 #include "scan/file_types.h"
+#include "scan/search_ahead.h"
 
-// The fields start empty; OnInitDialog fills in the defaults.
+// The fields start empty; OnInitDialog fills in the defaults. The window
+// has no field for the search threads: it uses one per core.
 CScanDlg::CScanDlg() : CDialog(IDD_KELVANE_DIALOG) {
     m_strSignature.clear();
     m_strFirstString.clear();
     m_strLastString.clear();
     m_bRemoveOnError = 0;
+    m_nSearchThreads = DefaultSearchThreads();
     InitializeCriticalSection(&m_logLock);
 }
 

@@ -78,6 +78,7 @@ void DateLongAgo(const std::string& path) {
     if (GetFileStatus(path, status)) {
         status.m_lastWriteTime = 1000000000;  // 2001-09-09, whole seconds as the engine keeps them
         status.m_lastAccessTime = status.m_lastWriteTime;
+        status.m_lastWriteNanos = status.m_lastAccessNanos = 0;
         SetFileStatus(path, status);
     }
 }

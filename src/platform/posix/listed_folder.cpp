@@ -9,13 +9,30 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
 #include "fileio/file_status.h"
+
+// A descriptor of its own, so that the listing may end or be parked while
+// the hold lives.
+class EntryFolder {
+public:
+    EntryFolder(std::string path, int descriptor)
+        : m_path(std::move(path)), m_descriptor(descriptor) {}
+    ~EntryFolder() { close(m_descriptor); }
+    EntryFolder(const EntryFolder&) = delete;
+    EntryFolder& operator=(const EntryFolder&) = delete;
+
+    const std::string m_path;
+    const int m_descriptor;
+};
 
 namespace {
 
 // Per thread: each walk lists its own folders, outermost first.
 thread_local std::vector<ListedFolder*> t_listed;
+// The folder this thread names entries through, before the listings.
+thread_local const EntryFolder* t_namingThrough = nullptr;
 
 // Descriptors left to everything but the listings: the file being treated,
 // its replacement, a backup, the report, the manifest, standard streams.
@@ -85,11 +102,39 @@ bool IsInside(const std::string& path, std::size_t lastSlash, const std::string&
 
 RelativePath RelativeToListedFolder(const std::string& path) {
     const std::size_t lastSlash = path.find_last_of('/');
-    const bool named = lastSlash != std::string::npos && lastSlash + 1 < path.size();
-    if (!named || t_listed.empty() || !IsInside(path, lastSlash, t_listed.back()->Path())) {
+    if (lastSlash == std::string::npos || lastSlash + 1 == path.size()) {
         return {AT_FDCWD, path.c_str(), false};
     }
-    return {t_listed.back()->Descriptor(), path.c_str() + lastSlash + 1, true};
+    const char* name = path.c_str() + lastSlash + 1;
+    if (t_namingThrough != nullptr && IsInside(path, lastSlash, t_namingThrough->m_path)) {
+        return {t_namingThrough->m_descriptor, name, true};
+    }
+    if (!t_listed.empty() && IsInside(path, lastSlash, t_listed.back()->Path())) {
+        return {t_listed.back()->Descriptor(), name, true};
+    }
+    return {AT_FDCWD, path.c_str(), false};
+}
+
+EntryFolderHold HoldInnermostFolder() {
+    return t_listed.empty() ? nullptr : t_listed.back()->Hold();
+}
+
+NamingThrough::NamingThrough(const EntryFolderHold& hold) : m_previous(t_namingThrough) {
+    t_namingThrough = hold.get();
+}
+
+NamingThrough::~NamingThrough() {
+    t_namingThrough = m_previous;
+}
+
+EntryFolderHold ListedFolder::Hold() {
+    EntryFolderHold hold = m_hold.lock();
+    if (hold == nullptr && !Parked()) {
+        const int descriptor = fcntl(m_descriptor, F_DUPFD_CLOEXEC, 0);
+        hold = descriptor < 0 ? nullptr : std::make_shared<const EntryFolder>(m_path, descriptor);
+        m_hold = hold;
+    }
+    return hold;
 }
 
 int NoFollowFlag(const RelativePath& at) {

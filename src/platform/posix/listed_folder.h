@@ -1,13 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "fileio/entry_folder.h"
 #include "scan/file_find.h"
 
 // The folders a walk is listing, innermost last, each with a descriptor of
-// its own. A call on an entry directly inside the innermost one names the
+// its own. A call on an entry directly inside the folder this thread names
+// through (an EntryFolder hold), or else inside the innermost one, names the
 // entry relative to that descriptor: the kernel then resolves one name
 // instead of every folder of the path, a path of any length can be named,
 // and a folder renamed meanwhile never makes the call land elsewhere. Such
@@ -50,6 +53,9 @@ public:
     const DirectoryId& Id() const { return m_id; }
     const std::string& Path() const { return m_path; }
     int Descriptor() const { return m_descriptor; }  // -1 while parked
+    // One hold for every entry of the folder while any is alive; null when
+    // no descriptor is left for it.
+    EntryFolderHold Hold();
 
     ListedFolder(const ListedFolder&) = delete;
     ListedFolder& operator=(const ListedFolder&) = delete;
@@ -72,6 +78,7 @@ private:
     std::size_t m_next = 0;           // the first of m_rest not taken yet
     DirectoryId m_id;
     int m_error = 0;  // met while parking or reopening; given once the entries are taken
+    std::weak_ptr<const EntryFolder> m_hold;
 };
 
 // The OS error of a folder that moved away while the walk was inside it.

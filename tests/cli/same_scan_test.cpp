@@ -1,0 +1,252 @@
+// Searching ahead on several threads must not change what a scan does: the
+// log, standard error, the report, the exit status and every file's end
+// state are those of the scan that searches each file in its turn.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <random>
+
+#include "cli/json.h"
+#include "core/stop_flag.h"
+#include "scan/file_types.h"
+#include "scan/scanner.h"
+#include "scan_site.h"
+#include "support/capture_host.h"
+#include "tree_snapshot.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kUndelimited[] = "<script language=x>\nRem I am sorry! happy time\n";
+
+// Pages in folder, every nth holding block (none when nth is 0), all dated
+// long ago so that two trees grown alike are alike.
+void Pages(const TempDir& dir, const fs::path& folder, int pages, int nth,
+           const std::string& block = kBlock) {
+    fs::create_directories(dir.Root() / folder);
+    for (int i = 0; i < pages; ++i) {
+        const bool holds = nth != 0 && i % nth == 0;
+        const std::string name = "p" + std::to_string(i) + (i % 2 == 0 ? ".htm" : ".vbs");
+        DateLongAgo(dir.Write((folder / name).string(),
+                              "<p>" + std::to_string(i) + "</p>\n" + (holds ? block : "")));
+    }
+}
+
+// Pages spread over folders, a few of them side by side in each of five.
+void Folders(const TempDir& dir, int folders, int pages, int nth,
+             const std::string& block = kBlock) {
+    for (int f = 0; f < folders; ++f) {
+        Pages(dir, fs::path("f" + std::to_string(f % 5)) / ("g" + std::to_string(f)), pages, nth,
+              block);
+    }
+}
+
+// Links beside the pages of every folder below folder, where the system makes them.
+void Links(const TempDir& dir, const fs::path& folder) {
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir.Root() / folder)) {
+        if (entry.is_directory()) {
+            std::error_code unsupported;
+            fs::create_symlink("p0.htm", entry.path() / "link.htm", unsupported);
+            fs::create_directory_symlink("..", entry.path() / "up", unsupported);
+        }
+    }
+}
+
+struct Tree {
+    const char* m_name;
+    std::function<void(const TempDir&)> m_grow;
+    std::vector<std::string> m_options;
+    std::vector<std::string> m_paths;  // below the tree; none for the tree itself
+    friend void PrintTo(const Tree& tree, std::ostream* out) { *out << tree.m_name; }
+};
+
+const Tree kTrees[] = {
+    {"ManySmallCleanFiles",
+     [](const TempDir& d) {
+         Pages(d, "big", 300, 0);
+         Folders(d, 60, 4, 0);
+     },
+     {},
+     {}},
+    {"Infected",
+     [](const TempDir& d) {
+         MakeInfectedSite(d);
+         Folders(d, 30, 7, 3);
+     },
+     {},
+     {}},
+    {"InfectedDryRun", [](const TempDir& d) { Folders(d, 30, 7, 3); }, {"--dry-run"}, {}},
+    {"Undelimited", [](const TempDir& d) { Folders(d, 20, 5, 2, kUndelimited); }, {}, {}},
+    {"UndelimitedKept",
+     [](const TempDir& d) { Folders(d, 20, 5, 2, kUndelimited); },
+     {"--keep-on-error"},
+     {}},
+    {"TwoMasksMatchOneFile",
+     [](const TempDir& d) { Folders(d, 10, 6, 2); },
+     {"--file-types", "*.htm *.*"},
+     {}},
+    {"LinksAndTwoPaths",
+     [](const TempDir& d) {
+         Folders(d, 20, 6, 3);
+         Links(d, "f1");
+     },
+     {},
+     {"f1", "f0"}},
+    {"Deep",
+     [](const TempDir& d) {
+         fs::path folder = "d";
+         for (int depth = 0; depth < 40; ++depth, folder /= "d") {
+             Pages(d, folder, 3, 2);
+         }
+     },
+     {},
+     {}},
+};
+
+// The text with the tree's own folder named alike, as is and as JSON writes it.
+std::string Rooted(std::string text, const std::string& root) {
+    const std::string json = JsonString(root);
+    for (const std::string& form : {root, json.substr(1, json.size() - 2)}) {
+        for (std::size_t at; (at = text.find(form)) != std::string::npos;) {
+            text.replace(at, form.size(), "ROOT");
+        }
+    }
+    return text;
+}
+
+TreeSnapshot Rooted(const TreeSnapshot& files, const std::string& root) {
+    TreeSnapshot rooted;
+    for (const auto& [path, file] : files) {
+        rooted[Rooted(path, root)] = file;
+    }
+    return rooted;
+}
+
+// What a scan left, but for the time it took.
+struct Outcome {
+    int m_exitCode;
+    std::string m_log;
+    std::string m_errors;
+    std::string m_report;
+    TreeSnapshot m_files;
+};
+
+std::string WithoutDuration(std::string report) {
+    const std::size_t at = report.rfind(",\"duration_s\":");
+    return at == std::string::npos ? report : report.erase(at, report.find('}', at) - at);
+}
+
+Outcome ScanWithJobs(const Tree& tree, int jobs) {
+    TempDir site;
+    TempDir out;
+    tree.m_grow(site);
+    const std::string root = site.Root().string();
+    std::vector<std::string> args = tree.m_options;
+    args.insert(args.end(),
+                {"--jobs", std::to_string(jobs), "--report", out.Path("r.jsonl"), root});
+    const ProcessResult result = Scan(args);
+    return {result.m_exitCode, Rooted(result.m_stdout, root), Rooted(result.m_stderr, root),
+            Rooted(WithoutDuration(ReadBytes(out.Path("r.jsonl"))), root),
+            Rooted(SnapshotOf(site.Root()), root)};
+}
+
+void ExpectSame(const Outcome& serial, const Outcome& ahead) {
+    EXPECT_EQ(ahead.m_exitCode, serial.m_exitCode);
+    EXPECT_EQ(ahead.m_log, serial.m_log);
+    EXPECT_EQ(ahead.m_errors, serial.m_errors);
+    EXPECT_EQ(ahead.m_report, serial.m_report);
+    EXPECT_EQ(Differences(serial.m_files, ahead.m_files, false), "");
+}
+
+class SameScanTest : public ::testing::TestWithParam<std::tuple<Tree, int>> {};
+
+TEST_P(SameScanTest, AsTheScanThatSearchesEachFileInItsTurn) {
+    const auto& [tree, jobs] = GetParam();
+    const Outcome serial = ScanWithJobs(tree, 1);
+    ASSERT_NE(serial.m_log.find(LogText::kEndBanner), std::string::npos) << serial.m_errors;
+    ExpectSame(serial, ScanWithJobs(tree, jobs));
+}
+
+INSTANTIATE_TEST_SUITE_P(Trees, SameScanTest,
+                         ::testing::Combine(::testing::ValuesIn(kTrees), ::testing::Values(2, 8)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).m_name) + "_" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
+
+// Deletes the pages named "gone" as the walk meets them, before anything
+// reads them, and stops the scan as the given line is logged.
+class SteeringHost : public CaptureHost {
+public:
+    bool Excludes(const std::string& path) const override {
+        if (path.find("gone") != std::string::npos) {
+            fs::remove(path);
+        }
+        return false;
+    }
+    void AddLogLine(const std::string& line) override {
+        CaptureHost::AddLogLine(line);
+        if (!m_stopAt.empty() && line.find(m_stopAt) != std::string::npos) {
+            g_bStopScan = 1;
+        }
+    }
+    std::string m_stopAt;
+};
+
+// The log (the tree's folder named ROOT) and the tree an in-process scan leaves.
+std::pair<std::vector<std::string>, TreeSnapshot> ScanInProcess(int threads,
+                                                                const std::string& stopAt) {
+    TempDir site;
+    Folders(site, 12, 8, 3);
+    for (int f = 0; f < 12; f += 4) {
+        site.Write((fs::path("f" + std::to_string(f % 5)) / ("g" + std::to_string(f)) / "gone.htm")
+                       .string(),
+                   kBlock);
+    }
+    SteeringHost host;
+    host.m_masks = ParseFileTypes(kDefaultFileTypes);
+    host.m_nSearchThreads = threads;
+    host.m_stopAt = stopAt;
+    ScanRoots({site.Root().string()});
+    g_bStopScan = 0;
+    std::vector<std::string> log;
+    for (const std::string& line : host.m_log) {
+        log.push_back(Rooted(line, site.Root().string()));
+    }
+    // How far ahead the walk deleted pages is not the scan's doing.
+    TreeSnapshot files = Rooted(SnapshotOf(site.Root()), site.Root().string());
+    for (auto file = files.begin(); file != files.end();) {
+        file = file->first.find("gone") != std::string::npos ? files.erase(file) : std::next(file);
+    }
+    return {log, files};
+}
+
+TEST(SameScanInProcess, FilesThatVanishAndStopsAtRandomFilesEndAsInTheirTurn) {
+    const auto [fullLog, cleaned] = ScanInProcess(1, "");
+    ASSERT_EQ(std::count(fullLog.begin(), fullLog.end(), LogText::kReadError), 3);
+    std::vector<std::string> files;  // as the log names them, up to its closing banner
+    for (auto line = fullLog.begin(); *line != LogText::kEndBanner; ++line) {
+        if (line->rfind("ROOT", 0) == 0) {
+            files.push_back(line->substr(4));
+        }
+    }
+    std::vector<std::string> stopPoints = {""};
+    std::mt19937 random(20261207);
+    for (int i = 0; i < 6; ++i) {
+        stopPoints.push_back(files[random() % files.size()]);
+    }
+    for (const std::string& stopAt : stopPoints) {
+        SCOPED_TRACE("stopped at " + stopAt);
+        const auto serial = ScanInProcess(1, stopAt);
+        for (int threads : {2, 8}) {
+            const auto ahead = ScanInProcess(threads, stopAt);
+            EXPECT_EQ(ahead.first, serial.first);
+            EXPECT_EQ(Differences(serial.second, ahead.second, false), "");
+        }
+    }
+}
+
+}  // namespace
