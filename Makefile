@@ -13,7 +13,7 @@ bootstrap:
 	@tools/bootstrap.sh
 
 build: bootstrap
-	@for preset in native asan win32; do \
+	@for preset in native asan tsan win32; do \
 	    cmake --preset $$preset >/dev/null && cmake --build --preset $$preset -j $(JOBS) || exit 1; \
 	done
 
@@ -44,6 +44,9 @@ test: format-check build-windows-tests
 	@tools/test-figures.sh build/native
 	ctest --preset asan -j $(JOBS)
 	@tools/test-figures.sh build/asan
+	@# The engine's and the command's tests under ThreadSanitizer (all but the packages and the
+	@# gigabyte line, whose memory bound the sanitizer's shadow memory breaks).
+	ctest --preset tsan -j $(JOBS)
 	@echo "Windows tests: preset $(WINDOWS_TEST_PRESET)"
 	ctest --preset $(WINDOWS_TEST_PRESET) -j $(JOBS)
 	@tools/test-figures.sh build/$(WINDOWS_TEST_PRESET)

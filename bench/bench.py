@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
-"""Times kelvane-scan side by side with the system-call floor, grep and
-ripgrep on generated web trees, over several rounds in one run, and prints
-medians, rates, peak memory and every ratio to the floors, grep and rg.
-With --cold the page cache is dropped before every run; with --callgrind
-it counts kelvane-scan's user-space instructions per matching byte instead.
+"""Times kelvane-scan, searching on one thread and on its default threads,
+side by side with the system-call floor, grep and ripgrep on generated web
+trees, over several rounds in one run, with a warm page cache and then a
+cold one (dropped before every run), and prints medians, rates, peak memory,
+every ratio to the floors, grep and rg, and the dry run against rg and the
+real scan against the dry run at the same threads. With --callgrind it
+counts kelvane-scan's user-space instructions per matching byte instead.
 
     bench.py --scanner PATH --floor PATH --peak PATH [--dir DIR] [--rounds N] [--sizes N,N]
-             [--cold | --callgrind]
+             [--cache warm|cold|both | --callgrind]
 """
 import argparse
 import json
@@ -69,10 +71,18 @@ def drop_caches():
 
 def scans(args, root):
     scanner = [args.scanner, "--file-types", " ".join(MASKS)]
-    return [
-        ("kelvane-scan", scanner + ["--keep-on-error", root]),
-        ("kelvane-scan --dry-run", scanner + ["--dry-run", root]),
-    ]
+    return [(name + suffix, scanner + jobs + [mode, root])
+            for name, jobs in (("kelvane-scan --jobs 1", ["--jobs", "1"]), ("kelvane-scan", []))
+            for suffix, mode in (("", "--keep-on-error"), (" --dry-run", "--dry-run"))]
+
+
+# Each pair side by side at the same number of search threads.
+PAIRS = [
+    ("dry run / rg, 1 thread", "kelvane-scan --jobs 1 --dry-run", "rg -lF -j1"),
+    ("dry run / rg, default threads", "kelvane-scan --dry-run", "rg -lF"),
+    ("real scan / dry run, 1 thread", "kelvane-scan --jobs 1", "kelvane-scan --jobs 1 --dry-run"),
+    ("real scan / dry run, default threads", "kelvane-scan", "kelvane-scan --dry-run"),
+]
 
 
 def contenders(args, root):
@@ -87,20 +97,21 @@ def contenders(args, root):
     tools.append(("grep -rlF", ["grep", "-rlF"] + includes + ["-e", SIGNATURE, root]))
     if shutil.which("rg"):
         globs = [arg for mask in MASKS for arg in ("-g", mask)]
-        tools.append(("rg -lF -j1", ["rg", "-lF", "-j1", "--no-ignore", "--hidden"] + globs +
-                      ["-e", SIGNATURE, root]))
+        for name, jobs in (("rg -lF -j1", ["-j1"]), ("rg -lF", [])):
+            tools.append((name, ["rg", "-lF"] + jobs + ["--no-ignore", "--hidden"] + globs +
+                          ["-e", SIGNATURE, root]))
     return tools
 
 
-def measure(args, root):
+def measure(args, root, cold):
     tools = contenders(args, root)
     times = {name: [] for name, _ in tools}
     memory = {name: 0.0 for name, _ in tools}
-    warmup = 0 if args.cold else 1  # a first round that only fills the cache
+    warmup = 0 if cold else 1  # a first round that only fills the cache
     for round_ in range(warmup + args.rounds):
         for name, command in tools:
             restore_infected(root)  # every run meets the same infected files
-            if args.cold:
+            if cold:
                 drop_caches()
             else:
                 os.sync()  # no writeback of an earlier run's changes during this one
@@ -122,10 +133,10 @@ def report(files, counts, results, cache):
     bases = [("/floor", "floor (system calls)"), ("/floor+rw", "floor + safe rewrites"),
              ("/grep", "grep -rlF"), ("/rg", "rg -lF -j1")]
     bases = [(label, rounds[name]) for label, name in bases if name in rounds]
-    print("\n%d files, %d matching (%.0f MB), %d infected; %s cache; medians of %d rounds, "
-          "ratios the median of each round's" % (
+    print("\n%d files, %d matching (%.0f MB), %d infected; %s cache; %d cores; medians of %d "
+          "rounds, ratios the median of each round's" % (
               files, counts["matching"], counts["matching_bytes"] / 1e6, counts["infected"],
-              cache, len(results[0][1])))
+              cache, os.cpu_count(), len(results[0][1])))
     print("%-24s %8s %9s %7s %8s" % ("", "seconds", "files/s", "MB/s", "peak MB") +
           "".join(" %9s" % label for label, _ in bases))
     for name, times, rss in results:
@@ -133,6 +144,9 @@ def report(files, counts, results, cache):
         print("%-24s %8.3f %9.0f %7.1f %8.1f" % (
             name, seconds, counts["matching"] / seconds, counts["matching_bytes"] / 1e6 / seconds,
             rss) + "".join(" %9.2f" % ratio(times, base) for _, base in bases))
+    for label, name, base in PAIRS:
+        if name in rounds and base in rounds:
+            print("%-40s %5.2f" % (label, ratio(rounds[name], rounds[base])))
 
 
 def callgrind(args, root, counts):
@@ -159,7 +173,7 @@ def main():
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--sizes", default="10000,100000")
     modes = parser.add_mutually_exclusive_group()
-    modes.add_argument("--cold", action="store_true")
+    modes.add_argument("--cache", choices=["warm", "cold", "both"], default="both")
     modes.add_argument("--callgrind", action="store_true")
     args = parser.parse_args()
     os.makedirs(args.dir, exist_ok=True)
@@ -167,8 +181,9 @@ def main():
         root, counts = ensure_tree(args.dir, files)
         if args.callgrind:
             callgrind(args, root, counts)
-        else:
-            report(files, counts, measure(args, root), "cold" if args.cold else "warm")
+            continue
+        for cache in ["warm", "cold"] if args.cache == "both" else [args.cache]:
+            report(files, counts, measure(args, root, cache == "cold"), cache)
 
 
 if __name__ == "__main__":
