@@ -36,7 +36,7 @@ struct FileStatus {
 void DefaultUnsetTimes(FileStatus& status);
 
 // False when the full path cannot be formed or the file is not found; the
-// times, size and attributes are then not set.
+// times, size and attributes are then not set. Safe from any thread.
 bool GetFileStatus(const std::string& path, FileStatus& status);
 
 // Applies the attributes and, when the last-write time is set, the times.

@@ -10,6 +10,7 @@
 
 // A file opened for reading without sharing: while it is open no other
 // process can open it, and the open fails while another process holds it.
+// Safe from any thread, each with files of its own.
 class ReadOnlyFile {
 public:
     ReadOnlyFile() = default;

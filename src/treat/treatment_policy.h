@@ -45,6 +45,7 @@ public:
 };
 
 // The policy the next treatments follow; null puts back the base class.
-// Installed, like the scan host, only while no scan runs.
+// Installed, like the scan host, only while no scan runs, and used from the
+// scan's own thread only.
 void InstallTreatmentPolicy(TreatmentPolicy* policy);
 TreatmentPolicy& CurrentTreatmentPolicy();
