@@ -22,6 +22,7 @@ using ::testing::Not;
 using ::testing::StartsWith;
 
 const char kInfected[] = "<script language>\nRem I am sorry! happy time\n</script>\n";
+const char kUndelimited[] = "Rem I am sorry! happy time\n";
 const char* const kDone = LogText::kEndBanner;
 const char* const kBreak = LogText::kBreakBanner;
 
@@ -32,7 +33,6 @@ protected:
 
     std::string Root() const { return m_dir.Root().string(); }
     std::string Banner() const { return LogText::DriveBanner(Root()); }
-    std::string Sep() const { return std::string(1, std::filesystem::path::preferred_separator); }
 
     CaptureHost m_host;
     TempDir m_dir;
@@ -40,35 +40,31 @@ protected:
 
 TEST_F(ScannerTest, MatchingFilesAreLoggedAndTreatedWhereverTheyAre) {
     std::filesystem::create_directories(m_dir.Root() / "pages.htm" / "deep");
-    m_dir.Write("pages.htm" + Sep() + "deep" + Sep() + "INDEX.HTM", kInfected);
+    const std::string infected = (m_dir.Root() / "pages.htm" / "deep" / "INDEX.HTM").string();
+    m_dir.Write(infected, kInfected);
     m_dir.Write("index.htm.bak", kInfected);
     m_dir.Write("readme", "x");
-    const ScanTotals totals = ScanRoots({Root()});
-    const std::string infected =
-        Root() + Sep() + "pages.htm" + Sep() + "deep" + Sep() + "INDEX.HTM";
+    EXPECT_EQ(ScanRoots({Root()}).m_nTreated, 1);
     EXPECT_EQ(m_host.m_log,
               LogThenReport({Banner(), infected, LogText::kRemoveOk, kDone}, ReportLines(1, 1, 0)));
-    EXPECT_EQ(totals.m_nTreated, 1);
     EXPECT_EQ(ReadBytes(infected), "");
 }
 
 TEST_F(ScannerTest, FileMatchingTwoMasksIsTreatedTwice) {
     m_host.m_masks = ParseFileTypes("*.htm *.*");
-    m_dir.Write(".hidden.htm", "x");
-    const ScanTotals totals = ScanRoots({Root()});
-    const std::string path = Root() + Sep() + ".hidden.htm";
+    const std::string path = m_dir.Write(".hidden.htm", "x");
+    EXPECT_EQ(ScanRoots({Root()}).m_nChecked, 2);
     EXPECT_EQ(m_host.m_log, LogThenReport({Banner(), path, path, kDone}, ReportLines(2, 0, 0)));
-    EXPECT_EQ(totals.m_nChecked, 2);
 }
 
 TEST_F(ScannerTest, EmptyMaskListWalksAndReportsZeros) {
     m_host.m_masks.clear();
     m_dir.Write("a.htm", kInfected);
-    ScanRoots({Root(), Root() + Sep() + "missing"});
-    EXPECT_EQ(m_host.m_log,
-              LogThenReport({Banner(), LogText::DriveBanner(Root() + Sep() + "missing"), kDone},
-                            ReportLines(0, 0, 0)));
-    EXPECT_THAT(m_host.m_notScanned, ElementsAre(StartsWith(Root() + Sep() + "missing: ")));
+    const std::string missing = m_dir.Path("missing");
+    ScanRoots({Root(), missing});
+    EXPECT_EQ(m_host.m_log, LogThenReport({Banner(), LogText::DriveBanner(missing), kDone},
+                                          ReportLines(0, 0, 0)));
+    EXPECT_THAT(m_host.m_notScanned, ElementsAre(StartsWith(missing + ": ")));
 }
 
 // A folder that cannot be listed is told to the host, which may say so; the
@@ -76,7 +72,7 @@ TEST_F(ScannerTest, EmptyMaskListWalksAndReportsZeros) {
 TEST_F(ScannerTest, FolderThatCannotBeListedIsReportedAndTheWalkGoesOn) {
     for (const char* folder : {"one", "two"}) {
         std::filesystem::create_directory(m_dir.Root() / folder);
-        m_dir.Write(std::string(folder) + Sep() + "a.htm", kInfected);
+        m_dir.Write((m_dir.Root() / folder / "a.htm").string(), kInfected);
     }
     ClearFaults();
     InjectFault(FileCall::ListDirectory, 2, kIoError);
@@ -87,17 +83,26 @@ TEST_F(ScannerTest, FolderThatCannotBeListedIsReportedAndTheWalkGoesOn) {
     EXPECT_EQ(m_host.m_log.size(), 8u) << "the banners, one file and its line, the report";
 }
 
-TEST_F(ScannerTest, NoRootsStillEndWithTheBannerAndReport) {
+// The window scans again in the same process: the problem files come in the
+// order the log met them, and the next scan starts from zero.
+TEST_F(ScannerTest, ProblemListKeepsTheLogsOrderAndTheNextScanStartsFromZero) {
+    std::vector<std::string> roots;
+    std::vector<std::string> log;
+    std::vector<std::string> problems;
+    for (const char* name : {"b.htm", "c.htm", "x.htm", "a.htm"}) {
+        const bool cleanable = name[0] == 'x';
+        const std::string path = m_dir.Write(name, cleanable ? kInfected : kUndelimited);
+        roots.push_back(path);
+        log.insert(log.end(), {LogText::DriveBanner(path), path,
+                               cleanable ? LogText::kRemoveOk : LogText::kBlockNotDelimited});
+        problems.insert(problems.end(), cleanable ? 0 : 1, path);
+    }
+    ScanRoots(roots);
+    log.push_back(kDone);
+    EXPECT_EQ(m_host.m_log, LogThenReport(log, ReportLines(4, 1, 3, problems)));
+    m_host.m_log.clear();
     ScanRoots({});
     EXPECT_EQ(m_host.m_log, LogThenReport({kDone}, ReportLines(0, 0, 0)));
-}
-
-TEST_F(ScannerTest, RootThatIsAFileIsHandledLikeAFileInAWalk) {
-    const std::string path = m_dir.Write("one.html", kInfected);
-    ScanRoots({path});
-    EXPECT_EQ(m_host.m_log,
-              LogThenReport({LogText::DriveBanner(path), path, LogText::kRemoveOk, kDone},
-                            ReportLines(1, 1, 0)));
 }
 
 TEST_F(ScannerTest, StopSetBeforeTheScanLogsTheBreakAndTheReport) {
