@@ -16,9 +16,7 @@
 
 namespace {
 
-using ::testing::Contains;
 using ::testing::ElementsAre;
-using ::testing::Not;
 using ::testing::StartsWith;
 
 const char kInfected[] = "<script language>\nRem I am sorry! happy time\n</script>\n";
@@ -26,17 +24,21 @@ const char kUndelimited[] = "Rem I am sorry! happy time\n";
 const char* const kDone = LogText::kEndBanner;
 const char* const kBreak = LogText::kBreakBanner;
 
-class ScannerTest : public ::testing::Test {
+// A scan of a fresh folder by a host of the given kind.
+template <typename Host>
+class ScanWith : public ::testing::Test {
 protected:
-    ScannerTest() { m_host.m_masks = ParseFileTypes("*.htm *.html"); }
-    ~ScannerTest() override { g_bStopScan = 0; }
+    ScanWith() { m_host.m_masks = ParseFileTypes("*.htm *.html"); }
+    ~ScanWith() override { g_bStopScan = 0; }
 
     std::string Root() const { return m_dir.Root().string(); }
     std::string Banner() const { return LogText::DriveBanner(Root()); }
 
-    CaptureHost m_host;
+    Host m_host;
     TempDir m_dir;
 };
+
+using ScannerTest = ScanWith<CaptureHost>;
 
 TEST_F(ScannerTest, MatchingFilesAreLoggedAndTreatedWhereverTheyAre) {
     std::filesystem::create_directories(m_dir.Root() / "pages.htm" / "deep");
@@ -123,36 +125,26 @@ public:
     }
 };
 
-TEST(ScannerStop, FileBeingTreatedFinishesAndNoFurtherEntryIsTaken) {
-    StoppingHost host;
-    host.m_masks = ParseFileTypes("*.htm");
-    TempDir dir;
+using ScannerStop = ScanWith<StoppingHost>;
+
+TEST_F(ScannerStop, FileBeingTreatedFinishesAndNoFurtherEntryIsTaken) {
     for (const char* name : {"a.htm", "b.htm", "c.htm"}) {
-        dir.Write(name, kInfected);
+        m_dir.Write(name, kInfected);
     }
-    const ScanTotals totals = ScanRoots({dir.Root().string(), dir.Root().string()});
-    g_bStopScan = 0;
-    EXPECT_EQ(totals.m_nTreated, 1);
-    EXPECT_THAT(host.m_log, Contains(kBreak));
-    EXPECT_EQ(std::count(host.m_log.begin(), host.m_log.end(), LogText::kReportHeading), 1);
-    EXPECT_EQ(std::count_if(host.m_log.begin(), host.m_log.end(),
-                            [](const std::string& l) { return l.rfind("====", 0) == 0; }),
-              2)
-        << "one drive banner, then the break: the second root is not begun";
+    EXPECT_EQ(ScanRoots({Root(), Root()}).m_nTreated, 1);
+    EXPECT_EQ(m_host.m_log,
+              LogThenReport({Banner(), m_host.m_log.at(1), LogText::kRemoveOk, kBreak},
+                            ReportLines(1, 1, 0)))
+        << "the second root is not begun";
 }
 
 // The stop request is looked at once more after the last root, so a stop
 // during the very last file still ends the log with the break banner.
-TEST(ScannerStop, StopDuringTheLastFileOfTheLastRootIsABreak) {
-    StoppingHost host;
-    host.m_masks = ParseFileTypes("*.htm");
-    TempDir dir;
-    const std::string path = dir.Write("only.htm", kInfected);
-    ScanRoots({dir.Root().string()});
-    g_bStopScan = 0;
-    EXPECT_EQ(host.m_log, LogThenReport({LogText::DriveBanner(dir.Root().string()), path,
-                                         LogText::kRemoveOk, kBreak},
-                                        ReportLines(1, 1, 0)));
+TEST_F(ScannerStop, StopDuringTheLastFileOfTheLastRootIsABreak) {
+    const std::string path = m_dir.Write("only.htm", kInfected);
+    ScanRoots({Root()});
+    EXPECT_EQ(m_host.m_log,
+              LogThenReport({Banner(), path, LogText::kRemoveOk, kBreak}, ReportLines(1, 1, 0)));
 }
 
 // Fails as an allocation would, whenever the walk begins to list a folder.
@@ -161,18 +153,16 @@ public:
     void WalkingFolder(const std::string& /*fullPath*/) override { throw std::bad_alloc(); }
 };
 
+using ScannerException = ScanWith<ThrowingHost>;
+
 // An exception out of the walk still ends the scan with the break banner,
 // never the all-clear, and the report, and the next scan counts from zero.
-TEST(ScannerException, EndsTheScanWithTheBreakAndTheReportAndClearsTheStatistics) {
-    ThrowingHost host;
-    host.m_masks = ParseFileTypes("*.htm");
-    TempDir dir;
-    const std::string page = dir.Write("a.htm", kInfected);
-    ScanRoots({page, dir.Root().string()});
-    g_bStopScan = 0;
-    EXPECT_EQ(host.m_log, LogThenReport({LogText::DriveBanner(page), page, LogText::kRemoveOk,
-                                         LogText::DriveBanner(dir.Root().string()), kBreak},
-                                        ReportLines(1, 1, 0)));
+TEST_F(ScannerException, EndsTheScanWithTheBreakAndTheReportAndClearsTheStatistics) {
+    const std::string page = m_dir.Write("a.htm", kInfected);
+    ScanRoots({page, Root()});
+    EXPECT_EQ(m_host.m_log, LogThenReport({LogText::DriveBanner(page), page, LogText::kRemoveOk,
+                                           Banner(), kBreak},
+                                          ReportLines(1, 1, 0)));
     EXPECT_EQ(g_scanStats.Totals().m_nChecked, 0);
 }
 
@@ -184,20 +174,19 @@ public:
     }
 };
 
-TEST(ScannerExclusion, ExcludedFolderIsNeverListedAndExcludedFileNeverTreated) {
-    ExcludingHost host;
-    host.m_masks = ParseFileTypes("*.htm *.skip");
-    TempDir dir;
-    std::filesystem::create_directory(dir.Root() / "skip");
-    dir.Write((std::filesystem::path("skip") / "a.htm").string(), kInfected);
-    dir.Write("b.skip", kInfected);
-    const std::string kept = dir.Write("c.htm", kInfected);
+using ScannerExclusion = ScanWith<ExcludingHost>;
+
+TEST_F(ScannerExclusion, ExcludedFolderIsNeverListedAndExcludedFileNeverTreated) {
+    m_host.m_masks = ParseFileTypes("*.htm *.skip");
+    std::filesystem::create_directory(m_dir.Root() / "skip");
+    m_dir.Write((m_dir.Root() / "skip" / "a.htm").string(), kInfected);
+    m_dir.Write("b.skip", kInfected);
+    const std::string kept = m_dir.Write("c.htm", kInfected);
     ClearFaults();
-    const ScanTotals totals = ScanRoots({dir.Root().string()});
+    EXPECT_EQ(ScanRoots({Root()}).m_nChecked, 1);
     EXPECT_EQ(UsesOf(FileCall::ListDirectory), 1) << "only the root is listed";
-    EXPECT_EQ(totals.m_nChecked, 1);
     EXPECT_EQ(ReadBytes(kept), "");
-    EXPECT_EQ(ReadBytes(dir.Path("b.skip")), kInfected);
+    EXPECT_EQ(ReadBytes(m_dir.Path("b.skip")), kInfected);
 }
 
 }  // namespace
