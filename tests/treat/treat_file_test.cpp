@@ -58,16 +58,13 @@ protected:
     FileStatus m_before;
 };
 
-struct Injected {
-    FileCall m_call;
-    int m_error;
-};
+using Injected = std::pair<FileCall, int>;  // fails at its first use, with this error
 
 // A file, the failures of the file layer, and what the treatment leaves.
 struct Treatment {
     const char* m_name;
     std::string m_bytes;
-    std::vector<Injected> m_faults;      // each at its first use
+    std::vector<Injected> m_faults;
     std::optional<std::string> m_after;  // none: deleted
     std::vector<std::string> m_log;
     int m_treated;
@@ -100,13 +97,7 @@ const std::vector<Treatment> kTreatments = {
     Row("StatusUnreadable", kInfected, {{FileCall::GetStatus, kIoError}}, kInfected, {kReadError},
         0, 0, true),
     Row("ReadFails", kInfected, {{FileCall::Read, kIoError}}, kInfected, {kReadError}, 0, 0, true),
-    Row("CreateTemporaryFails", kInfected, {{FileCall::CreateTemporary, kDiskFullError}}, kInfected,
-        {kRemoveOk, kWriteError}, 0, 1, true),
     Row("WriteFails", kInfected, {{FileCall::Write, kDiskFullError}}, kInfected,
-        {kRemoveOk, kWriteError}, 0, 1, true),
-    Row("FlushFails", kInfected, {{FileCall::Flush, kDiskFullError}}, kInfected,
-        {kRemoveOk, kWriteError}, 0, 1, true),
-    Row("ReplaceFails", kInfected, {{FileCall::Replace, kDiskFullError}}, kInfected,
         {kRemoveOk, kWriteError}, 0, 1, true),
     // A protection that cannot be lifted (a read-only medium) is a write error.
     Row("ProtectionNotLifted", kInfected, {{FileCall::SetAttributes, kAccessDeniedError}},
@@ -129,7 +120,7 @@ TEST_P(TreatmentTest, LeavesTheFileLogsAndCountsAsItShould) {
     m_host.m_bRemoveOnError = row.m_keepOnError ? 0 : 1;
     const std::string path = MakeFile(row.m_bytes, true);
     for (const Injected& fault : row.m_faults) {
-        InjectFault(fault.m_call, 1, fault.m_error);
+        InjectFault(fault.first, 1, fault.second);
     }
     TreatFile(path);
     EXPECT_LE(UsesOf(FileCall::Replace), 1);
