@@ -119,7 +119,7 @@ class StoppingHost : public CaptureHost {
 public:
     void AddLogLine(const std::string& line) override {
         CaptureHost::AddLogLine(line);
-        if (line.find("Infected.") != std::string::npos) {
+        if (line == LogText::kRemoveOk) {
             g_bStopScan = 1;
         }
     }
