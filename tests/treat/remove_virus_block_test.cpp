@@ -35,9 +35,8 @@ Removal Row(const char* name, LineList lines, std::vector<int> results, LineList
 
 const std::string kOneLineBlock = "<script language>" + kSig + "</script>";
 const std::string kNoEndOnLastLine = "x<script language " + kSig;
-const std::string kInCharacter =
-    "\x82"
-    "A";
+// A lead byte, then the letter "A" as the second byte of its character.
+const std::string kInCharacter = std::string("\x82") + "A";
 const std::vector<Removal> kRemovals = {
     Row("NoSignature", {"<html>", kFirst, kLast, "</html>"}, {0},
         {"<html>", kFirst, kLast, "</html>"}),
