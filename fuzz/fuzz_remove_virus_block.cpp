@@ -21,21 +21,14 @@ const char* const kFailLine = LogText::kBlockNotDelimited;
 // then the lines.
 constexpr std::size_t kFirstLineRecord = 4;
 
-bool EndsWith(std::string_view text, std::string_view end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-// Whether after is a tail of before that follows an occurrence of last.
-bool IsTailAfterLast(const Line& before, const Line& after, const std::string& last) {
-    return EndsWith(before, after) &&
-           EndsWith(before.substr(0, before.size() - after.size()), last);
-}
-
-// Whether some line of the range has tail as its tail after the last string.
+// Whether some line of the range ends in the last string followed by tail.
 bool IsTailOfAny(std::vector<Line>::const_iterator line, std::vector<Line>::const_iterator end,
                  const Line& tail, const std::string& last) {
-    return std::any_of(line, end, [&](const Line& l) { return IsTailAfterLast(l, tail, last); });
+    const std::string ending = last + std::string(tail);
+    return std::any_of(line, end, [&](const Line& l) {
+        return l.size() >= ending.size() &&
+               l.compare(l.size() - ending.size(), ending.size(), ending) == 0;
+    });
 }
 
 // One call removes a run of adjacent lines and may keep one line of that run

@@ -4,59 +4,45 @@
 
 namespace {
 
-const CodePage kShiftJis = CodePage::DoubleByte({{0x81, 0x9F}, {0xE0, 0xFC}});
-
-TEST(SingleByteFind, MatchMayBeginAtAnyByte) {
+// In a single-byte code page a match may begin at any byte; in a double-byte
+// one only where a character begins, a lead byte at the end of a line being
+// a character of its own. The search is case-sensitive and NUL is a byte.
+TEST(CodePageFind, MatchBeginsOnlyWhereACharacterBegins) {
     const CodePage sbcs = CodePage::SingleByte();
-    EXPECT_EQ(sbcs.Find("ab</script>cd", "</script>"), 2u);
-    EXPECT_EQ(sbcs.Find("\x82\x61", "\x61"), 1u);
-    EXPECT_EQ(sbcs.Find("abc", "abd"), CodePage::npos);
-    EXPECT_EQ(sbcs.Find("Script", "script"), CodePage::npos) << "the search is case-sensitive";
-}
-
-TEST(SingleByteFind, EmptyTextIsFoundAtZeroOfEveryLine) {
-    const CodePage sbcs = CodePage::SingleByte();
-    EXPECT_EQ(sbcs.Find("", ""), 0u);
-    EXPECT_EQ(sbcs.Find("abc", ""), 0u);
-}
-
-TEST(SingleByteFind, NulIsAnOrdinaryByte) {
-    const std::string line("a\0b</script>", 12);
-    EXPECT_EQ(CodePage::SingleByte().Find(line, "</script>"), 3u);
-    EXPECT_EQ(CodePage::SingleByte().Find(line, std::string("\0b", 2)), 1u);
-}
-
-TEST(DoubleByteFind, MatchMustNotBeginInsideACharacter) {
-    // 0x82 0x61 is one character whose second byte is the letter 'a'.
-    EXPECT_EQ(kShiftJis.Find("\x82\x61", "a"), CodePage::npos);
-    EXPECT_EQ(kShiftJis.Find("\x82\x61xa", "a"), 3u);
-    EXPECT_EQ(kShiftJis.Find("\xE0\x81\x81\x40", "\x81\x40"), 2u)
-        << "a second byte that looks like a lead byte is still a second byte";
-}
-
-TEST(DoubleByteFind, MatchMayBeginAtEveryCharacterStart) {
-    EXPECT_EQ(kShiftJis.Find("\x82\xA0</script>", "</script>"), 2u);
-    EXPECT_EQ(kShiftJis.Find("\x82\xA0\x82\xA1", "\x82\xA1"), 2u);
-    EXPECT_EQ(kShiftJis.Find("ab", "b"), 1u);
-}
-
-TEST(DoubleByteFind, EmptyTextIsFoundOnlyInNonEmptyLines) {
-    EXPECT_EQ(kShiftJis.Find("", ""), CodePage::npos);
-    EXPECT_EQ(kShiftJis.Find("x", ""), 0u);
-}
-
-TEST(DoubleByteFind, LeadByteAtTheEndOfALineIsACharacterOfItsOwn) {
-    EXPECT_EQ(kShiftJis.Find("a\x82", "\x82"), 1u);
-    EXPECT_EQ(kShiftJis.Find("a\x82", "\x82x"), CodePage::npos);
-}
-
-TEST(CodePageKind, LeadBytesAreThoseOfTheRanges) {
-    EXPECT_FALSE(CodePage::SingleByte().IsDoubleByte());
-    EXPECT_TRUE(kShiftJis.IsDoubleByte());
-    EXPECT_TRUE(kShiftJis.IsLeadByte(0x81));
-    EXPECT_TRUE(kShiftJis.IsLeadByte(0xFC));
-    EXPECT_FALSE(kShiftJis.IsLeadByte(0xA0));
-    EXPECT_FALSE(kShiftJis.IsLeadByte(0x80));
+    const CodePage sjis = CodePage::DoubleByte({{0x81, 0x9F}, {0xE0, 0xFC}});
+    const std::size_t none = CodePage::npos;
+    const struct {
+        const CodePage& m_codePage;
+        std::string m_line;
+        std::string m_text;
+        std::size_t m_at;
+    } cases[] = {
+        {sbcs, "ab</script>cd", "</script>", 2},
+        {sbcs, "\x82\x61", "\x61", 1},
+        {sbcs, "abc", "abd", none},
+        {sbcs, "Script", "script", none},
+        {sbcs, "", "", 0},
+        {sbcs, "abc", "", 0},
+        {sbcs, std::string("a\0b</script>", 12), "</script>", 3},
+        {sbcs, std::string("a\0b", 3), std::string("\0b", 2), 1},
+        {sjis, "\x82\x61", "a", none},  // one character whose second byte is 'a'
+        {sjis, "\x82\x61xa", "a", 3},
+        {sjis, "\xE0\x81\x81\x40", "\x81\x40", 2},  // a second byte that looks like a lead byte
+        {sjis, "\x82\xA0\x82\xA1", "\x82\xA1", 2},
+        {sjis, "ab", "b", 1},
+        {sjis, "", "", none},
+        {sjis, "x", "", 0},
+        {sjis, "a\x82", "\x82", 1},
+        {sjis, "a\x82", "\x82x", none},
+        {sjis, "\xFC\x61", "a", none},  // the ends of the lead ranges, and bytes just past them
+        {sjis, "\x9F\x61", "a", none},
+        {sjis, "\x80\x61", "a", 1},
+        {sjis, "\xA0\x61", "a", 1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.m_codePage.Find(c.m_line, c.m_text), c.m_at)
+            << c.m_line << " / " << c.m_text << (&c.m_codePage == &sjis ? " (double-byte)" : "");
+    }
 }
 
 }  // namespace

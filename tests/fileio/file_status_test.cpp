@@ -12,48 +12,87 @@
 
 namespace {
 
-struct OrderCase {
-    const char* m_name;
-    bool m_readOnlyBefore;
-    bool m_readOnlyWanted;
-};
-
-class StatusStepOrderTest : public ::testing::TestWithParam<OrderCase> {
+class FileStatusTest : public ::testing::Test {
 protected:
     void TearDown() override { ClearFaults(); }
 
-    bool IsReadOnly(const std::string& path) {
+    FileStatus Status(const std::string& path) {
         FileStatus status;
         EXPECT_TRUE(GetFileStatus(path, status));
-        return (status.m_attributes & kAttrReadOnly) != 0;
+        return status;
     }
 
     TempDir m_dir;
+    const std::string m_path = m_dir.Write("page.htm", "text");
 };
 
 // Setting the times needs write access, which a read-only file refuses: a
 // read-only bit is cleared before the times and set after them. When
 // setting the times fails, the file shows which step came first.
-TEST_P(StatusStepOrderTest, ReadOnlyIsClearedBeforeTheTimesAndSetAfterThem) {
-    const OrderCase& row = GetParam();
-    const std::string path = m_dir.Write("page.htm", "text");
-    FileStatus status;
-    ASSERT_TRUE(GetFileStatus(path, status));
-    status.m_attributes = row.m_readOnlyBefore ? kAttrReadOnly : 0;
-    const int64_t lastWrite = std::exchange(status.m_lastWriteTime, 0);
-    SetFileStatus(path, status);
-    ASSERT_EQ(IsReadOnly(path), row.m_readOnlyBefore);
+TEST_F(FileStatusTest, ReadOnlyIsClearedBeforeTheTimesAndSetAfterThem) {
+    for (const bool readOnlyBefore : {true, false}) {
+        SCOPED_TRACE(readOnlyBefore ? "clearing" : "setting");
+        FileStatus status = Status(m_path);
+        status.m_attributes = readOnlyBefore ? kAttrReadOnly : 0;
+        const int64_t lastWrite = std::exchange(status.m_lastWriteTime, 0);
+        SetFileStatus(m_path, status);
+        ASSERT_EQ(Status(m_path).m_attributes & kAttrReadOnly, status.m_attributes);
 
-    status.m_attributes = row.m_readOnlyWanted ? kAttrReadOnly : 0;
-    status.m_lastWriteTime = lastWrite;
-    InjectFault(FileCall::SetTimes, 1, kAccessDeniedError);
-    EXPECT_THROW(SetFileStatus(path, status), CFileException);
-    EXPECT_FALSE(IsReadOnly(path));
+        status.m_attributes = readOnlyBefore ? 0 : kAttrReadOnly;
+        status.m_lastWriteTime = lastWrite;
+        InjectFault(FileCall::SetTimes, 1, kAccessDeniedError);
+        EXPECT_THROW(SetFileStatus(m_path, status), CFileException);
+        EXPECT_EQ(Status(m_path).m_attributes & kAttrReadOnly, 0);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, StatusStepOrderTest,
-                         ::testing::Values(OrderCase{"Clearing", true, false},
-                                           OrderCase{"Setting", false, true}),
-                         [](const auto& info) { return std::string(info.param.m_name); });
+// 64-bit seconds and the fraction as fine as both systems keep it.
+TEST_F(FileStatusTest, TimesAfter2038ComeBackWithTheirFraction) {
+    FileStatus status = Status(m_path);
+    const int64_t year2040 = 2208988800;
+    status.m_creationTime = status.m_lastWriteTime = year2040;
+    status.m_lastAccessTime = year2040 + 5;
+    status.m_creationNanos = status.m_lastWriteNanos = 999999900;
+    status.m_lastAccessNanos = 900000000;
+    SetFileStatus(m_path, status);
+    const FileStatus after = Status(m_path);
+    EXPECT_EQ(after.m_lastWriteTime, year2040);
+    EXPECT_EQ(after.m_lastWriteNanos, 999999900);
+    EXPECT_EQ(after.m_lastAccessTime, year2040 + 5);
+    EXPECT_EQ(after.m_lastAccessNanos, 900000000);
+}
+
+// Any time written back would lose the fraction of a second.
+TEST_F(FileStatusTest, UnsetLastWriteTimeLeavesEveryTimeAlone) {
+    const FileStatus before = Status(m_path);
+    FileStatus status = before;
+    status.m_lastWriteTime = 0;
+    status.m_creationTime = status.m_lastAccessTime = 5;
+    SetFileStatus(m_path, status);
+    const FileStatus after = Status(m_path);
+    EXPECT_EQ(std::make_pair(after.m_lastWriteTime, after.m_lastWriteNanos),
+              std::make_pair(before.m_lastWriteTime, before.m_lastWriteNanos));
+    EXPECT_EQ(std::make_pair(after.m_lastAccessTime, after.m_lastAccessNanos),
+              std::make_pair(before.m_lastAccessTime, before.m_lastAccessNanos));
+    EXPECT_EQ(after.m_creationTime, before.m_creationTime);
+}
+
+TEST_F(FileStatusTest, MissingFileHasNoStatusAndCannotBeChangedOrRemoved) {
+    const std::string path = m_dir.Path("missing.htm");
+    FileStatus status;
+    EXPECT_FALSE(GetFileStatus(path, status));
+    EXPECT_EQ(status.m_fullPath, path);
+    status.m_lastWriteTime = 1000000000;
+    for (const auto& operation :
+         {+[](const std::string&p, const FileStatus&s) { SetFileStatus(p, s); },
+          +[](const std::string&p, const FileStatus&) { RemoveFile(p); }}) {
+        try {
+            operation(path, status);
+            ADD_FAILURE() << "no exception";
+        } catch (const CFileException& error) {
+            EXPECT_EQ(error.m_osError, kFileNotFoundError);
+        }
+    }
+}
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fileio/fault_injection.h"
@@ -16,17 +17,10 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::Not;
-using ::testing::SizeIs;
 
 class TextFileTest : public ::testing::Test {
 protected:
     void TearDown() override { ClearFaults(); }
-
-    LineList Read(const std::string& bytes) {
-        LineList lines;
-        EXPECT_TRUE(ReadLines(m_dir.Write("in.htm", bytes), lines));
-        return lines;
-    }
 
     // Lines of 1000 bytes enough to need several 64 KiB writes.
     static LineList ManyLines() {
@@ -36,15 +30,6 @@ protected:
 
     TempDir m_dir;
 };
-
-TEST_F(TextFileTest, ReadingFollowsTheLineRules) {
-    EXPECT_THAT(Read(""), IsEmpty());
-    EXPECT_THAT(Read("abc"), ElementsAre("abc"));
-    EXPECT_THAT(Read("a\r\nb\nc\r\rd\r"), ElementsAre("a", "b", "c", "", "d"));
-    EXPECT_THAT(Read(std::string("x\0y\n", 4)), ElementsAre(std::string("x\0y", 3)));
-    const std::string longLine(100000, 'L');
-    EXPECT_THAT(Read(longLine + "\r\n" + longLine), ElementsAre(longLine, longLine));
-}
 
 // Only a file that holds the text is read as lines; the text may straddle
 // two of the reader's 64 KiB chunks.
@@ -62,6 +47,7 @@ TEST_F(TextFileTest, FileIsReadAsLinesOnlyWhenItHoldsTheText) {
     EXPECT_TRUE(ReadLines(m_dir.Write("in.htm", "a\nb"), lines, ""));
     EXPECT_THAT(lines, ElementsAre("a", "b")) << "every file holds the empty text";
     EXPECT_FALSE(ReadLines(m_dir.Path("missing.htm"), lines, "SIGNAL"));
+    EXPECT_THAT(lines, ElementsAre("a", "b")) << "a missing file leaves the lines alone";
 }
 
 // The end of a file is known from a read that comes back short; asking the
@@ -82,65 +68,48 @@ TEST_F(TextFileTest, ShortReadEndsTheFileWithoutAnotherRead) {
     }
 }
 
-TEST_F(TextFileTest, ReadFailureWhileLookingForTheTextRaises) {
-    InjectFault(FileCall::Read, 2, kIoError);
-    LineList lines;
-    EXPECT_THROW(ReadLines(m_dir.Write("in.htm", std::string(200000, 'x')), lines, "SIGNAL"),
-                 CFileException);
-}
-
-TEST_F(TextFileTest, MissingFileIsNotReadAndLeavesTheLinesAlone) {
-    LineList lines = {"kept"};
-    EXPECT_FALSE(ReadLines(m_dir.Path("missing.htm"), lines));
-    EXPECT_THAT(lines, ElementsAre("kept"));
-}
-
-TEST_F(TextFileTest, ReadFailureRaisesAndKeepsTheLinesReadBefore) {
+// Reading stops at the first failure, raised: after the first 64 KiB, which
+// hold no complete line, no line has been read.
+TEST_F(TextFileTest, ReadOrCloseFailureRaises) {
     const std::string path = m_dir.Write("big.htm", std::string(70000, 'a') + "\nb\n");
-    InjectFault(FileCall::Read, 2, kIoError);
-    LineList lines;
-    try {
-        ReadLines(path, lines);
-        FAIL() << "the read error was not raised";
-    } catch (const CFileException& error) {
-        EXPECT_EQ(error.m_osError, kIoError);
-        EXPECT_TRUE(error.m_fileName.empty());
+    for (const auto& [call, nth, text] :
+         {std::make_tuple(FileCall::Read, 2, ""), std::make_tuple(FileCall::Read, 2, "SIGNAL"),
+          std::make_tuple(FileCall::CloseRead, 1, "")}) {
+        SCOPED_TRACE(kFileCallNames[static_cast<int>(call)] + std::string(" ") + text);
+        InjectFault(call, nth, kIoError);
+        LineList lines;
+        try {
+            ReadLines(path, lines, text);
+            ADD_FAILURE() << "the failure was not raised";
+        } catch (const CFileException& error) {
+            EXPECT_EQ(error.m_osError, kIoError);
+        }
+        EXPECT_EQ(lines.size(), call == FileCall::Read ? 0u : 2u);
+        ClearFaults();
     }
-    EXPECT_THAT(lines, IsEmpty()) << "the first 64 KiB held no complete line";
 }
 
-TEST_F(TextFileTest, CloseFailureRaises) {
-    const std::string path = m_dir.Write("a.htm", "a\n");
-    InjectFault(FileCall::CloseRead, 1, kIoError);
-    LineList lines;
-    EXPECT_THROW(ReadLines(path, lines), CFileException);
-}
-
-TEST_F(TextFileTest, WritingEndsEveryLineWithOneLf) {
+// Every line ends with one LF; other bytes, NUL included, stay as they are.
+TEST_F(TextFileTest, WrittenLinesEndWithOneLfAndReadBackWhole) {
     const std::string path = m_dir.Write("out.htm", "old content\r\n");
     WriteLines(path, {"a", "", "b"});
     EXPECT_EQ(ReadBytes(path), "a\n\nb\n");
     WriteLines(path, {});
     EXPECT_EQ(ReadBytes(path), "");
-    EXPECT_EQ(m_dir.Listing(), "out.htm\n") << "no temporary file is left";
-}
-
-TEST_F(TextFileTest, FileWithLfBreaksAndNulBytesSurvivesTheRoundTripByteForByte) {
-    const std::string bytes("<p>\0x</p>\n\n\xA0\xFF\n", 14);
-    const std::string path = m_dir.Write("zeros.htm", bytes);
-    LineList lines;
-    ASSERT_TRUE(ReadLines(path, lines));
-    WriteLines(path, lines);
-    EXPECT_EQ(ReadBytes(path), bytes);
-}
-
-TEST_F(TextFileTest, LargeFilesAreWrittenWhole) {
-    const std::string path = m_dir.Write("large.htm", "");
+    const std::string longLine(100000, 'L');
+    for (const std::string& bytes :
+         {std::string("<p>\0x</p>\n\n\xA0\xFF\n", 14), longLine + "\n" + longLine + "\n"}) {
+        m_dir.Write("out.htm", bytes);
+        LineList lines;
+        ASSERT_TRUE(ReadLines(path, lines));
+        WriteLines(path, lines);
+        EXPECT_EQ(ReadBytes(path), bytes);
+    }
     WriteLines(path, ManyLines());
     LineList lines;
     ASSERT_TRUE(ReadLines(path, lines));
-    EXPECT_THAT(lines, SizeIs(300));
     EXPECT_EQ(lines, ManyLines());
+    EXPECT_EQ(m_dir.Listing(), "out.htm\n") << "no temporary file is left";
 }
 
 // A temporary name that a file left behind holds is passed over for the next.

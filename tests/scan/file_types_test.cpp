@@ -8,62 +8,55 @@
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
-TEST(ParseFileTypes, DefaultTextGivesTheFiveMasksInOrder) {
-    EXPECT_THAT(ParseFileTypes("*.htm *.html *.hta *.vbs *.htt"),
-                ElementsAre("*.htm", "*.html", "*.hta", "*.vbs", "*.htt"));
-}
-
-TEST(ParseFileTypes, BlanksOfEveryKindSeparateAndNeverMakeEmptyMasks) {
-    EXPECT_THAT(ParseFileTypes(" \t*.htm \t\r\n\v\f*.HTM  "), ElementsAre("*.htm", "*.HTM"));
-    EXPECT_THAT(ParseFileTypes(""), IsEmpty());
-    EXPECT_THAT(ParseFileTypes(" \t\r\n"), IsEmpty());
-}
-
-TEST(ParseFileTypes, EverythingElseBelongsToAWord) {
-    EXPECT_THAT(ParseFileTypes("*.htm,*.html"), ElementsAre("*.htm,*.html"));
-    EXPECT_THAT(ParseFileTypes("*.htm\xA0*.vbs"), ElementsAre("*.htm\xA0*.vbs"));
-    EXPECT_THAT(ParseFileTypes("*.htm *.htm"), ElementsAre("*.htm", "*.htm"));
-}
-
-TEST(ParseFileTypes, LongWordIsKeptWhole) {
+// Only the six ASCII blanks separate; a comma or a no-break space is part
+// of a word, and a long word is kept whole.
+TEST(ParseFileTypes, BlanksSeparateWordsAndNeverMakeEmptyMasks) {
     const std::string word(300, 'w');
-    EXPECT_THAT(ParseFileTypes("a " + word + " b"), ElementsAre("a", word, "b"));
+    EXPECT_THAT(ParseFileTypes(" \t*.htm \t\r\n\v\f*.HTM  *.htm,*.html *.a\xA0*.b " + word),
+                ElementsAre("*.htm", "*.HTM", "*.htm,*.html", "*.a\xA0*.b", word));
+    EXPECT_THAT(ParseFileTypes(" \t\r\n"), ::testing::IsEmpty());
 }
 
 TEST(ExtensionPattern, IsTakenFromTheLastDotOfTheWholePath) {
-    EXPECT_EQ(ExtensionPattern("C:\\a\\INDEX.HTM"), "*.HTM");
-    EXPECT_EQ(ExtensionPattern("C:\\a\\page.old.htm"), "*.htm");
+    EXPECT_EQ(ExtensionPattern("C:\\a\\page.old.HTM"), "*.HTM");
     EXPECT_EQ(ExtensionPattern("/w/.htaccess"), "*.htaccess");
     EXPECT_EQ(ExtensionPattern("C:\\my.site\\readme"), "*.site\\readme");
     EXPECT_EQ(ExtensionPattern("C:\\readme"), "");
 }
 
-TEST(MaskMatches, WholeStringsIgnoringAsciiCaseAndStarDotStarForEverything) {
-    const CodePage sbcs = CodePage::SingleByte();
-    EXPECT_TRUE(MaskMatches("*.htm", "*.HTM", sbcs));
-    EXPECT_TRUE(MaskMatches("*.HtM", "*.htm", sbcs));
-    EXPECT_FALSE(MaskMatches("*.htm", "*.html", sbcs));
-    EXPECT_FALSE(MaskMatches("*.ht?", "*.htm", sbcs)) << "a mask is no wildcard";
-    EXPECT_FALSE(MaskMatches("htm", "*.htm", sbcs));
-    EXPECT_FALSE(MaskMatches("*.htm,*.html", "*.htm", sbcs));
-    EXPECT_FALSE(MaskMatches("*.\xE4", "*.\xC4", sbcs)) << "only ASCII letters fold";
-    EXPECT_TRUE(MaskMatches("*.*", "", sbcs));
-    EXPECT_TRUE(MaskMatches("*.*", "*.site\\readme", sbcs));
-    EXPECT_FALSE(MaskMatches("*.htm", "", sbcs));
-}
-
-TEST(MaskMatches, DoubleByteCharactersCompareByTheCodePagesUpperCase) {
+// Whole strings, ignoring the case of ASCII letters and, in a double-byte
+// code page, of its own letters by its upper-case table; "*.*" matches all.
+TEST(MaskMatches, WholeStringsIgnoringCase) {
     // Full-width "a" (82 81) has the upper case full-width "A" (82 60); the
     // second byte of a character is never folded as an ASCII letter.
     const CodePage sjis = CodePage::DoubleByte({{0x81, 0x9F}, {0xE0, 0xFC}}, {{0x8281, 0x8260}});
-    EXPECT_TRUE(MaskMatches("*.\x82\x81", "*.\x82\x60", sjis));
-    EXPECT_TRUE(MaskMatches("*.\x82\x60", "*.\x82\x81", sjis));
-    EXPECT_TRUE(MaskMatches("*.\x82\x61X", "*.\x82\x61x", sjis));
-    EXPECT_FALSE(MaskMatches("*.\x82\x61", "*.\x82\x41", sjis));
-    EXPECT_FALSE(MaskMatches("*.\x82\x81", "*.\x82\x60", CodePage::SingleByte()));
-    EXPECT_TRUE(MaskMatches("*.\x82\x61", "*.\x82\x41", CodePage::SingleByte()));
+    const CodePage sbcs = CodePage::SingleByte();
+    const struct {
+        const char* m_mask;
+        const char* m_pattern;
+        const CodePage& m_codePage;
+        bool m_matches;
+    } cases[] = {
+        {"*.HtM", "*.hTm", sbcs, true},
+        {"*.htm", "*.html", sbcs, false},
+        {"*.ht?", "*.htm", sbcs, false},  // a mask is no wildcard
+        {"htm", "*.htm", sbcs, false},
+        {"*.\xE4", "*.\xC4", sbcs, false},  // only ASCII letters fold
+        {"*.*", "", sbcs, true},
+        {"*.*", "*.site\\readme", sbcs, true},
+        {"*.htm", "", sbcs, false},
+        {"*.\x82\x81", "*.\x82\x60", sjis, true},
+        {"*.\x82\x60", "*.\x82\x81", sjis, true},
+        {"*.\x82\x61X", "*.\x82\x61x", sjis, true},
+        {"*.\x82\x61", "*.\x82\x41", sjis, false},
+        {"*.\x82\x81", "*.\x82\x60", sbcs, false},
+        {"*.\x82\x61", "*.\x82\x41", sbcs, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(MaskMatches(c.m_mask, c.m_pattern, c.m_codePage), c.m_matches)
+            << c.m_mask << " " << c.m_pattern << (&c.m_codePage == &sjis ? " sjis" : "");
+    }
 }
 
 }  // namespace

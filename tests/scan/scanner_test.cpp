@@ -16,59 +16,57 @@
 
 namespace {
 
-using ::testing::Contains;
 using ::testing::ElementsAre;
-using ::testing::Not;
 using ::testing::StartsWith;
 
 const char kInfected[] = "<script language>\nRem I am sorry! happy time\n</script>\n";
+const char kUndelimited[] = "Rem I am sorry! happy time\n";
 const char* const kDone = LogText::kEndBanner;
 const char* const kBreak = LogText::kBreakBanner;
 
-class ScannerTest : public ::testing::Test {
+// A scan of a fresh folder by a host of the given kind.
+template <typename Host>
+class ScanWith : public ::testing::Test {
 protected:
-    ScannerTest() { m_host.m_masks = ParseFileTypes("*.htm *.html"); }
-    ~ScannerTest() override { g_bStopScan = 0; }
+    ScanWith() { m_host.m_masks = ParseFileTypes("*.htm *.html"); }
+    ~ScanWith() override { g_bStopScan = 0; }
 
     std::string Root() const { return m_dir.Root().string(); }
     std::string Banner() const { return LogText::DriveBanner(Root()); }
-    std::string Sep() const { return std::string(1, std::filesystem::path::preferred_separator); }
 
-    CaptureHost m_host;
+    Host m_host;
     TempDir m_dir;
 };
 
+using ScannerTest = ScanWith<CaptureHost>;
+
 TEST_F(ScannerTest, MatchingFilesAreLoggedAndTreatedWhereverTheyAre) {
     std::filesystem::create_directories(m_dir.Root() / "pages.htm" / "deep");
-    m_dir.Write("pages.htm" + Sep() + "deep" + Sep() + "INDEX.HTM", kInfected);
+    const std::string infected = (m_dir.Root() / "pages.htm" / "deep" / "INDEX.HTM").string();
+    m_dir.Write(infected, kInfected);
     m_dir.Write("index.htm.bak", kInfected);
     m_dir.Write("readme", "x");
-    const ScanTotals totals = ScanRoots({Root()});
-    const std::string infected =
-        Root() + Sep() + "pages.htm" + Sep() + "deep" + Sep() + "INDEX.HTM";
+    EXPECT_EQ(ScanRoots({Root()}).m_nTreated, 1);
     EXPECT_EQ(m_host.m_log,
               LogThenReport({Banner(), infected, LogText::kRemoveOk, kDone}, ReportLines(1, 1, 0)));
-    EXPECT_EQ(totals.m_nTreated, 1);
     EXPECT_EQ(ReadBytes(infected), "");
 }
 
 TEST_F(ScannerTest, FileMatchingTwoMasksIsTreatedTwice) {
     m_host.m_masks = ParseFileTypes("*.htm *.*");
-    m_dir.Write(".hidden.htm", "x");
-    const ScanTotals totals = ScanRoots({Root()});
-    const std::string path = Root() + Sep() + ".hidden.htm";
+    const std::string path = m_dir.Write(".hidden.htm", "x");
+    EXPECT_EQ(ScanRoots({Root()}).m_nChecked, 2);
     EXPECT_EQ(m_host.m_log, LogThenReport({Banner(), path, path, kDone}, ReportLines(2, 0, 0)));
-    EXPECT_EQ(totals.m_nChecked, 2);
 }
 
 TEST_F(ScannerTest, EmptyMaskListWalksAndReportsZeros) {
     m_host.m_masks.clear();
     m_dir.Write("a.htm", kInfected);
-    ScanRoots({Root(), Root() + Sep() + "missing"});
-    EXPECT_EQ(m_host.m_log,
-              LogThenReport({Banner(), LogText::DriveBanner(Root() + Sep() + "missing"), kDone},
-                            ReportLines(0, 0, 0)));
-    EXPECT_THAT(m_host.m_notScanned, ElementsAre(StartsWith(Root() + Sep() + "missing: ")));
+    const std::string missing = m_dir.Path("missing");
+    ScanRoots({Root(), missing});
+    EXPECT_EQ(m_host.m_log, LogThenReport({Banner(), LogText::DriveBanner(missing), kDone},
+                                          ReportLines(0, 0, 0)));
+    EXPECT_THAT(m_host.m_notScanned, ElementsAre(StartsWith(missing + ": ")));
 }
 
 // A folder that cannot be listed is told to the host, which may say so; the
@@ -76,7 +74,7 @@ TEST_F(ScannerTest, EmptyMaskListWalksAndReportsZeros) {
 TEST_F(ScannerTest, FolderThatCannotBeListedIsReportedAndTheWalkGoesOn) {
     for (const char* folder : {"one", "two"}) {
         std::filesystem::create_directory(m_dir.Root() / folder);
-        m_dir.Write(std::string(folder) + Sep() + "a.htm", kInfected);
+        m_dir.Write((m_dir.Root() / folder / "a.htm").string(), kInfected);
     }
     ClearFaults();
     InjectFault(FileCall::ListDirectory, 2, kIoError);
@@ -87,17 +85,26 @@ TEST_F(ScannerTest, FolderThatCannotBeListedIsReportedAndTheWalkGoesOn) {
     EXPECT_EQ(m_host.m_log.size(), 8u) << "the banners, one file and its line, the report";
 }
 
-TEST_F(ScannerTest, NoRootsStillEndWithTheBannerAndReport) {
+// The window scans again in the same process: the problem files come in the
+// order the log met them, and the next scan starts from zero.
+TEST_F(ScannerTest, ProblemListKeepsTheLogsOrderAndTheNextScanStartsFromZero) {
+    std::vector<std::string> roots;
+    std::vector<std::string> log;
+    std::vector<std::string> problems;
+    for (const char* name : {"b.htm", "c.htm", "x.htm", "a.htm"}) {
+        const bool cleanable = name[0] == 'x';
+        const std::string path = m_dir.Write(name, cleanable ? kInfected : kUndelimited);
+        roots.push_back(path);
+        log.insert(log.end(), {LogText::DriveBanner(path), path,
+                               cleanable ? LogText::kRemoveOk : LogText::kBlockNotDelimited});
+        problems.insert(problems.end(), cleanable ? 0 : 1, path);
+    }
+    ScanRoots(roots);
+    log.push_back(kDone);
+    EXPECT_EQ(m_host.m_log, LogThenReport(log, ReportLines(4, 1, 3, problems)));
+    m_host.m_log.clear();
     ScanRoots({});
     EXPECT_EQ(m_host.m_log, LogThenReport({kDone}, ReportLines(0, 0, 0)));
-}
-
-TEST_F(ScannerTest, RootThatIsAFileIsHandledLikeAFileInAWalk) {
-    const std::string path = m_dir.Write("one.html", kInfected);
-    ScanRoots({path});
-    EXPECT_EQ(m_host.m_log,
-              LogThenReport({LogText::DriveBanner(path), path, LogText::kRemoveOk, kDone},
-                            ReportLines(1, 1, 0)));
 }
 
 TEST_F(ScannerTest, StopSetBeforeTheScanLogsTheBreakAndTheReport) {
@@ -112,42 +119,32 @@ class StoppingHost : public CaptureHost {
 public:
     void AddLogLine(const std::string& line) override {
         CaptureHost::AddLogLine(line);
-        if (line.find("Infected.") != std::string::npos) {
+        if (line == LogText::kRemoveOk) {
             g_bStopScan = 1;
         }
     }
 };
 
-TEST(ScannerStop, FileBeingTreatedFinishesAndNoFurtherEntryIsTaken) {
-    StoppingHost host;
-    host.m_masks = ParseFileTypes("*.htm");
-    TempDir dir;
+using ScannerStop = ScanWith<StoppingHost>;
+
+TEST_F(ScannerStop, FileBeingTreatedFinishesAndNoFurtherEntryIsTaken) {
     for (const char* name : {"a.htm", "b.htm", "c.htm"}) {
-        dir.Write(name, kInfected);
+        m_dir.Write(name, kInfected);
     }
-    const ScanTotals totals = ScanRoots({dir.Root().string(), dir.Root().string()});
-    g_bStopScan = 0;
-    EXPECT_EQ(totals.m_nTreated, 1);
-    EXPECT_THAT(host.m_log, Contains(kBreak));
-    EXPECT_EQ(std::count(host.m_log.begin(), host.m_log.end(), LogText::kReportHeading), 1);
-    EXPECT_EQ(std::count_if(host.m_log.begin(), host.m_log.end(),
-                            [](const std::string& l) { return l.rfind("====", 0) == 0; }),
-              2)
-        << "one drive banner, then the break: the second root is not begun";
+    EXPECT_EQ(ScanRoots({Root(), Root()}).m_nTreated, 1);
+    EXPECT_EQ(m_host.m_log,
+              LogThenReport({Banner(), m_host.m_log.at(1), LogText::kRemoveOk, kBreak},
+                            ReportLines(1, 1, 0)))
+        << "the second root is not begun";
 }
 
 // The stop request is looked at once more after the last root, so a stop
 // during the very last file still ends the log with the break banner.
-TEST(ScannerStop, StopDuringTheLastFileOfTheLastRootIsABreak) {
-    StoppingHost host;
-    host.m_masks = ParseFileTypes("*.htm");
-    TempDir dir;
-    const std::string path = dir.Write("only.htm", kInfected);
-    ScanRoots({dir.Root().string()});
-    g_bStopScan = 0;
-    EXPECT_EQ(host.m_log, LogThenReport({LogText::DriveBanner(dir.Root().string()), path,
-                                         LogText::kRemoveOk, kBreak},
-                                        ReportLines(1, 1, 0)));
+TEST_F(ScannerStop, StopDuringTheLastFileOfTheLastRootIsABreak) {
+    const std::string path = m_dir.Write("only.htm", kInfected);
+    ScanRoots({Root()});
+    EXPECT_EQ(m_host.m_log,
+              LogThenReport({Banner(), path, LogText::kRemoveOk, kBreak}, ReportLines(1, 1, 0)));
 }
 
 // Fails as an allocation would, whenever the walk begins to list a folder.
@@ -156,18 +153,16 @@ public:
     void WalkingFolder(const std::string& /*fullPath*/) override { throw std::bad_alloc(); }
 };
 
+using ScannerException = ScanWith<ThrowingHost>;
+
 // An exception out of the walk still ends the scan with the break banner,
 // never the all-clear, and the report, and the next scan counts from zero.
-TEST(ScannerException, EndsTheScanWithTheBreakAndTheReportAndClearsTheStatistics) {
-    ThrowingHost host;
-    host.m_masks = ParseFileTypes("*.htm");
-    TempDir dir;
-    const std::string page = dir.Write("a.htm", kInfected);
-    ScanRoots({page, dir.Root().string()});
-    g_bStopScan = 0;
-    EXPECT_EQ(host.m_log, LogThenReport({LogText::DriveBanner(page), page, LogText::kRemoveOk,
-                                         LogText::DriveBanner(dir.Root().string()), kBreak},
-                                        ReportLines(1, 1, 0)));
+TEST_F(ScannerException, EndsTheScanWithTheBreakAndTheReportAndClearsTheStatistics) {
+    const std::string page = m_dir.Write("a.htm", kInfected);
+    ScanRoots({page, Root()});
+    EXPECT_EQ(m_host.m_log, LogThenReport({LogText::DriveBanner(page), page, LogText::kRemoveOk,
+                                           Banner(), kBreak},
+                                          ReportLines(1, 1, 0)));
     EXPECT_EQ(g_scanStats.Totals().m_nChecked, 0);
 }
 
@@ -179,20 +174,19 @@ public:
     }
 };
 
-TEST(ScannerExclusion, ExcludedFolderIsNeverListedAndExcludedFileNeverTreated) {
-    ExcludingHost host;
-    host.m_masks = ParseFileTypes("*.htm *.skip");
-    TempDir dir;
-    std::filesystem::create_directory(dir.Root() / "skip");
-    dir.Write((std::filesystem::path("skip") / "a.htm").string(), kInfected);
-    dir.Write("b.skip", kInfected);
-    const std::string kept = dir.Write("c.htm", kInfected);
+using ScannerExclusion = ScanWith<ExcludingHost>;
+
+TEST_F(ScannerExclusion, ExcludedFolderIsNeverListedAndExcludedFileNeverTreated) {
+    m_host.m_masks = ParseFileTypes("*.htm *.skip");
+    std::filesystem::create_directory(m_dir.Root() / "skip");
+    m_dir.Write((m_dir.Root() / "skip" / "a.htm").string(), kInfected);
+    m_dir.Write("b.skip", kInfected);
+    const std::string kept = m_dir.Write("c.htm", kInfected);
     ClearFaults();
-    const ScanTotals totals = ScanRoots({dir.Root().string()});
+    EXPECT_EQ(ScanRoots({Root()}).m_nChecked, 1);
     EXPECT_EQ(UsesOf(FileCall::ListDirectory), 1) << "only the root is listed";
-    EXPECT_EQ(totals.m_nChecked, 1);
     EXPECT_EQ(ReadBytes(kept), "");
-    EXPECT_EQ(ReadBytes(dir.Path("b.skip")), kInfected);
+    EXPECT_EQ(ReadBytes(m_dir.Path("b.skip")), kInfected);
 }
 
 }  // namespace

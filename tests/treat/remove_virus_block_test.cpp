@@ -3,229 +3,108 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "support/capture_host.h"
 
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
-
-const char* const kOkLine = LogText::kRemoveOk;
-const char* const kFailLine = LogText::kBlockNotDelimited;
-const char kSig[] = "Rem I am sorry! happy time";
+const std::string kSig = "Rem I am sorry! happy time";
 const char kFirst[] = "<script language=VBScript>";
 const char kLast[] = "</script>";
+const CodePage kShiftJis = CodePage::DoubleByte({{0x81, 0x9F}, {0xE0, 0xFC}});
 
-class RemoveVirusBlockTest : public ::testing::Test {
-protected:
-    int Remove() { return RemoveVirusBlock(m_lines, m_codePage); }
-
-    CaptureHost m_host;
-    CodePage m_codePage = CodePage::SingleByte();
+// The lines given, the result of each call the treatment's loop makes (again
+// while a block was removed), and the lines left; the settings a row changes.
+struct Removal {
+    const char* m_name;
     LineList m_lines;
+    std::vector<int> m_results;
+    LineList m_left;
+    std::optional<std::string> m_first;
+    std::optional<std::string> m_last;
+    std::optional<std::string> m_signature;
+    bool m_doubleByte = false;
 };
 
-// --- no block --------------------------------------------------------------
-
-TEST_F(RemoveVirusBlockTest, ListWithoutSignatureStaysAsItIsAndNothingIsLogged) {
-    m_lines = {"<html>", kFirst, kLast, "</html>"};
-    EXPECT_EQ(Remove(), kNoSignature);
-    EXPECT_THAT(m_lines, ElementsAre("<html>", kFirst, kLast, "</html>"));
-    EXPECT_THAT(m_host.m_log, IsEmpty());
+Removal Row(const char* name, LineList lines, std::vector<int> results, LineList left,
+            std::optional<std::string> first = {}, std::optional<std::string> last = {},
+            std::optional<std::string> signature = {}, bool doubleByte = false) {
+    return {name, lines, results, left, first, last, signature, doubleByte};
 }
 
-TEST_F(RemoveVirusBlockTest, EmptyListHasNoSignature) {
-    EXPECT_EQ(Remove(), kNoSignature);
-    EXPECT_THAT(m_host.m_log, IsEmpty());
-}
+const std::string kOneLineBlock = "<script language>" + kSig + "</script>";
+const std::string kNoEndOnLastLine = "x<script language " + kSig;
+// A lead byte, then the letter "A" as the second byte of its character.
+const std::string kInCharacter = std::string("\x82") + "A";
+const std::vector<Removal> kRemovals = {
+    Row("NoSignature", {"<html>", kFirst, kLast, "</html>"}, {0},
+        {"<html>", kFirst, kLast, "</html>"}),
+    Row("EmptyList", {}, {0}, {}),
+    Row("WholeBlock", {"a", kFirst, kSig, "x", kLast, "b"}, {1, 0}, {"a", "b"}),
+    Row("TextBeforeFirstStringGoesToo", {"a", "<p><script language", kSig, kLast, "b"}, {1},
+        {"a", "b"}),
+    Row("StartLineWithLastStringFirstEndsAtOnce",
+        {"a", "x</script>y<script language", "z", kSig, kLast, "b"}, {1},
+        {"a", "y<script language", kLast, "b"}),
+    Row("EmptyFirstStringStartsAtTheSignature", {"a", "keep", kSig, "x", kLast, "b"}, {1},
+        {"a", "keep", "b"}, ""),
+    Row("TextAfterLastStringStays", {kFirst, kSig, "  </script><p>after", "b"}, {1},
+        {"<p>after", "b"}),
+    Row("SpacesBeforeLastStringLeaveAnEmptyLine", {kFirst, kSig, "   </script>", "b"}, {1},
+        {"", "b"}),
+    Row("LaterLastStringsStay", {kFirst, kSig, "</script>a</script>"}, {1}, {"a</script>"}),
+    Row("OneLineBlockAfterText", {"a", "text" + kOneLineBlock + "more", "b"}, {1},
+        {"a", "more", "b"}),
+    Row("OneLineBlockAtZeroRunsOn", {"a", kOneLineBlock, "b", "c</script>d", "e"}, {1},
+        {"a", "d", "e"}),
+    Row("OneLineBlockAtZeroWithoutLaterEnd", {"a", kOneLineBlock, "b"}, {2}, {"a"}),
+    Row("SignatureLineWithOnlyTheLastString", {kFirst, "x", kSig + "</script>", "y", "</script>z"},
+        {1}, {"z"}),
+    Row("SecondSignatureInsideGoesWithIt", {kFirst, kSig, "x", kSig, kLast, "b"}, {1, 0}, {"b"}),
+    Row("TwoBlocksOneCallEach", {"a", kFirst, kSig, kLast, "b", kFirst, kSig, kLast, "c"},
+        {1, 1, 0}, {"a", "b", "c"}),
+    Row("NoFirstStringRemovesBackToTheStart", {"a", "b", kSig, "c", kLast}, {2}, {"c", kLast}),
+    Row("NoLastStringRemovesToTheEnd", {"a", kFirst, kSig, "c"}, {2}, {"a"}),
+    Row("SignatureOnTheLastLine", {"a", kFirst, kSig}, {2}, {"a"}),
+    Row("SecondBlockFails", {kFirst, kSig, kLast, "b", kSig}, {1, 2}, {}),
+    Row("EmptyLastStringEndsAtTextUnchanged", {kFirst, kSig, "x", "y"}, {1}, {"x", "y"}, {}, ""),
+    Row("EmptyLastStringTakesAnEmptyLine", {kFirst, kSig, "", "y"}, {1}, {"y"}, {}, ""),
+    Row("EmptyLastStringDoubleByte", {kFirst, kSig, "", "", "y", "z"}, {1}, {"y", "z"}, {}, "", {},
+        true),
+    Row("CallThatWouldChangeNothingFails", {"a", kNoEndOnLastLine, "b"}, {2},
+        {"a", kNoEndOnLastLine, "b"}, {}, ""),
+    Row("OtherwiseEndlessLoopEnds", {kFirst, kSig, "x", kNoEndOnLastLine}, {1, 2},
+        {"x", kNoEndOnLastLine}, {}, ""),
+    Row("SignatureInsideACharacter", {kFirst, kInCharacter, kLast}, {0},
+        {kFirst, kInCharacter, kLast}, {}, {}, "A", true),
+    Row("SignatureAfterAWholeCharacter", {kFirst, "\x82" + kInCharacter}, {2}, {}, {}, {}, "A",
+        true),
+};
 
-// --- the start line ----------------------------------------------------------
+class RemoveVirusBlockTest : public ::testing::TestWithParam<Removal> {};
 
-TEST_F(RemoveVirusBlockTest, BlockFromFirstToLastStringIsRemovedWhole) {
-    m_lines = {"<html>", "<script language=VBScript>", kSig, "x = 1", kLast, "</html>"};
-    EXPECT_EQ(Remove(), kBlockRemoved);
-    EXPECT_THAT(m_lines, ElementsAre("<html>", "</html>"));
-    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine));
-    EXPECT_EQ(Remove(), kNoSignature);
-    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine));
-}
-
-TEST_F(RemoveVirusBlockTest, StartLineWithTextBeforeFirstStringIsRemovedByTheForwardWalk) {
-    m_lines = {"a", "<p><script language=VBScript>", kSig, kLast, "b"};
-    EXPECT_EQ(Remove(), kBlockRemoved);
-    EXPECT_THAT(m_lines, ElementsAre("a", "b")) << "the text before the first string is lost too";
-}
-
-TEST_F(RemoveVirusBlockTest, StartLineHoldingLastStringBeforeFirstStringEndsTheBlockAtOnce) {
-    m_lines = {"a", "x</script>y<script language", "z", kSig, kLast, "b"};
-    EXPECT_EQ(Remove(), kBlockRemoved);
-    EXPECT_THAT(m_lines, ElementsAre("a", "y<script language", kLast, "b"))
-        << "the lines after the signature line are not visited";
-}
-
-TEST_F(RemoveVirusBlockTest, EmptyFirstStringMakesTheSignatureLineTheStartLine) {
-    m_host.m_strFirstString = "";
-    m_lines = {"a", "keep", kSig, "x", kLast, "b"};
-    EXPECT_EQ(Remove(), kBlockRemoved);
-    EXPECT_THAT(m_lines, ElementsAre("a", "keep", "b"));
-}
-
-// --- the end line ------------------------------------------------------------
-
-TEST_F(RemoveVirusBlockTest, EndLineWithTextAfterLastStringKeepsThatText) {
-    m_lines = {"<script language", kSig, "  </script><p>after", "b"};
-    EXPECT_EQ(Remove(), kBlockRemoved);
-    EXPECT_THAT(m_lines, ElementsAre("<p>after", "b"));
-}
-
-TEST_F(RemoveVirusBlockTest, EndLineWithOnlySpacesBeforeLastStringBecomesAnEmptyLine) {
-    m_lines = {"<script language", kSig, "   </script>", "b"};
-    EXPECT_EQ(Remove(), kBlockRemoved);
-    EXPECT_THAT(m_lines, ElementsAre("", "b"));
-}
-
-TEST_F(RemoveVirusBlockTest, EndLineAfterTheFirstOccurrenceKeepsLaterLastStrings) {
-    m_lines = {"<script language", kSig, "</script>a</script>"};
-    EXPECT_EQ(Remove(), kBlockRemoved);
-    EXPECT_THAT(m_lines, ElementsAre("a</script>"));
-}
-
-// --- blocks on one line ------------------------------------------------------
-
-TEST_F(RemoveVirusBlockTest, OneLineBlockAfterOtherTextLeavesTheTextAfterIt) {
-    m_lines = {"a", std::string("text<script language>") + kSig + "</script>more", "b"};
-    EXPECT_EQ(Remove(), kBlockRemoved);
-    EXPECT_THAT(m_lines, ElementsAre("a", "more", "b"));
-}
-
-TEST_F(RemoveVirusBlockTest, OneLineBlockAtPositionZeroRunsOnToTheNextLastString) {
-    m_lines = {"a", std::string("<script language>") + kSig + "</script>", "b", "c</script>d", "e"};
-    EXPECT_EQ(Remove(), kBlockRemoved);
-    EXPECT_THAT(m_lines, ElementsAre("a", "d", "e"));
-}
-
-TEST_F(RemoveVirusBlockTest, OneLineBlockAtPositionZeroWithNoLaterLastStringFails) {
-    m_lines = {"a", std::string("<script language>") + kSig + "</script>", "b"};
-    EXPECT_EQ(Remove(), kBlockNotDelimited);
-    EXPECT_THAT(m_lines, ElementsAre("a"));
-    EXPECT_THAT(m_host.m_log, ElementsAre(kFailLine));
-}
-
-TEST_F(RemoveVirusBlockTest, SignatureLineHoldingOnlyTheLastStringIsRemovedInTheBackwardWalk) {
-    m_lines = {"<script language", "x", std::string(kSig) + "</script>", "y", "</script>z"};
-    EXPECT_EQ(Remove(), kBlockRemoved);
-    EXPECT_THAT(m_lines, ElementsAre("z"));
-}
-
-// --- several signatures and blocks -------------------------------------------
-
-TEST_F(RemoveVirusBlockTest, SecondSignatureInsideTheBlockGoesWithIt) {
-    m_lines = {"<script language", kSig, "x", kSig, kLast, "b"};
-    EXPECT_EQ(Remove(), kBlockRemoved);
-    EXPECT_THAT(m_lines, ElementsAre("b"));
-    EXPECT_EQ(Remove(), kNoSignature);
-}
-
-TEST_F(RemoveVirusBlockTest, TwoBlocksTakeOneCallEach) {
-    m_lines = {"a", kFirst, kSig, kLast, "b", kFirst, kSig, kLast, "c"};
-    EXPECT_EQ(Remove(), kBlockRemoved);
-    EXPECT_THAT(m_lines, ElementsAre("a", "b", kFirst, kSig, kLast, "c"));
-    EXPECT_EQ(Remove(), kBlockRemoved);
-    EXPECT_THAT(m_lines, ElementsAre("a", "b", "c"));
-    EXPECT_EQ(Remove(), kNoSignature);
-    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kOkLine));
-}
-
-// --- failures keep what the walks removed ------------------------------------
-
-TEST_F(RemoveVirusBlockTest, NoFirstStringRemovesEverythingFromTheSignatureLineBack) {
-    m_lines = {"a", "b", kSig, "c", kLast};
-    EXPECT_EQ(Remove(), kBlockNotDelimited);
-    EXPECT_THAT(m_lines, ElementsAre("c", kLast));
-    EXPECT_THAT(m_host.m_log, ElementsAre(kFailLine));
-}
-
-TEST_F(RemoveVirusBlockTest, NoLastStringRemovesEverythingFromTheStartOfTheForwardWalk) {
-    m_lines = {"a", kFirst, kSig, "c"};
-    EXPECT_EQ(Remove(), kBlockNotDelimited);
-    EXPECT_THAT(m_lines, ElementsAre("a"));
-    EXPECT_THAT(m_host.m_log, ElementsAre(kFailLine));
-}
-
-TEST_F(RemoveVirusBlockTest, SignatureOnTheLastLineFailsUnlessTheStartLineEndsTheBlock) {
-    m_lines = {"a", kFirst, kSig};
-    EXPECT_EQ(Remove(), kBlockNotDelimited);
-    EXPECT_THAT(m_lines, ElementsAre("a"));
-}
-
-TEST_F(RemoveVirusBlockTest, FirstBlockRemovedThenSecondFailsLogsBothLines) {
-    m_lines = {kFirst, kSig, kLast, "b", kSig};
-    EXPECT_EQ(Remove(), kBlockRemoved);
-    EXPECT_EQ(Remove(), kBlockNotDelimited);
-    EXPECT_THAT(m_lines, IsEmpty());
-    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kFailLine));
-}
-
-// --- an empty last string ----------------------------------------------------
-
-TEST_F(RemoveVirusBlockTest, EmptyLastStringEndsTheBlockAtTheFirstNonEmptyLineUnchanged) {
-    m_host.m_strLastString = "";
-    m_lines = {"<script language", kSig, "x", "y"};
-    EXPECT_EQ(Remove(), kBlockRemoved);
-    EXPECT_THAT(m_lines, ElementsAre("x", "y"));
-}
-
-TEST_F(RemoveVirusBlockTest, EmptyLastStringRemovesAnEmptyFirstLine) {
-    m_host.m_strLastString = "";
-    m_lines = {"<script language", kSig, "", "y"};
-    EXPECT_EQ(Remove(), kBlockRemoved);
-    EXPECT_THAT(m_lines, ElementsAre("y"));
-}
-
-TEST_F(RemoveVirusBlockTest, EmptyLastStringInDoubleByteCodePageRemovesEmptyLinesUpToText) {
-    m_codePage = CodePage::DoubleByte({{0x81, 0x9F}, {0xE0, 0xFC}});
-    m_host.m_strLastString = "";
-    m_lines = {"<script language", kSig, "", "", "y", "z"};
-    EXPECT_EQ(Remove(), kBlockRemoved);
-    EXPECT_THAT(m_lines, ElementsAre("y", "z"));
-}
-
-TEST_F(RemoveVirusBlockTest, CallThatWouldChangeNothingIsAFailureSoTheCallerEnds) {
-    m_host.m_strLastString = "";
-    m_lines = {"a", std::string("x<script language ") + kSig, "b"};
-    EXPECT_EQ(Remove(), kBlockNotDelimited);
-    EXPECT_THAT(m_lines, ElementsAre("a", std::string("x<script language ") + kSig, "b"));
-    EXPECT_THAT(m_host.m_log, ElementsAre(kFailLine));
-}
-
-TEST_F(RemoveVirusBlockTest, TreatmentLoopEndsOnTheOtherwiseEndlessBlock) {
-    m_host.m_strLastString = "";
-    m_lines = {kFirst, kSig, "x", std::string("y<script language ") + kSig};
-    int calls = 0;
-    int result = kBlockRemoved;
-    while (result == kBlockRemoved && calls < 10) {
-        result = Remove();
-        ++calls;
+TEST_P(RemoveVirusBlockTest, RemovesWhatTheRulesSayAndLogsEachCall) {
+    const Removal& row = GetParam();
+    CaptureHost host;
+    host.m_strFirstString = row.m_first.value_or(host.m_strFirstString);
+    host.m_strLastString = row.m_last.value_or(host.m_strLastString);
+    host.m_strSignature = row.m_signature.value_or(host.m_strSignature);
+    LineList lines = row.m_lines;
+    std::vector<std::string> log;
+    for (const int result : row.m_results) {
+        EXPECT_EQ(RemoveVirusBlock(lines, row.m_doubleByte ? kShiftJis : CodePage::SingleByte()),
+                  result);
+        if (result != kNoSignature) {
+            log.push_back(result == kBlockRemoved ? LogText::kRemoveOk
+                                                  : LogText::kBlockNotDelimited);
+        }
     }
-    EXPECT_EQ(result, kBlockNotDelimited);
-    EXPECT_EQ(calls, 2);
-    EXPECT_THAT(m_lines, ElementsAre("x", std::string("y<script language ") + kSig));
+    EXPECT_EQ(lines, row.m_left);
+    EXPECT_EQ(host.m_log, log);
 }
 
-// --- code page ---------------------------------------------------------------
-
-TEST_F(RemoveVirusBlockTest, SignatureInsideDoubleByteCharactersIsNoSignature) {
-    m_codePage = CodePage::DoubleByte({{0x81, 0x9F}, {0xE0, 0xFC}});
-    m_host.m_strSignature = "A";
-    m_lines = {"<script language",
-               "\x82"
-               "A",
-               kLast};
-    EXPECT_EQ(Remove(), kNoSignature);
-    m_lines.push_back(
-        "\x82\x82"
-        "A");
-    EXPECT_EQ(Remove(), kBlockNotDelimited) << "after a whole character the byte is a character";
-}
+INSTANTIATE_TEST_SUITE_P(Rules, RemoveVirusBlockTest, ::testing::ValuesIn(kRemovals),
+                         [](const auto& info) { return std::string(info.param.m_name); });
 
 }  // namespace

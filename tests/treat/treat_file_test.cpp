@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "fileio/fault_injection.h"
 #include "fileio/file_status.h"
 #include "scan/scan_stats.h"
@@ -13,16 +15,14 @@
 
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
+using namespace LogText;
 
-using LogText::kReadError;
-using LogText::kStatusError;
-using LogText::kWriteError;
-const char* const kOkLine = LogText::kRemoveOk;
-const char* const kFailLine = LogText::kBlockNotDelimited;
-const char kBlock[] =
+const std::string kBlock =
     "<script language=VBScript>\r\nRem I am sorry! happy time\r\nx = 1\r\n</script>\r\n";
+const std::string kInfected = "a\n" + kBlock;
+// The first block is removed in memory, the second has no end.
+const std::string kUndelimited =
+    "a\r\n" + kBlock + "b\r\n<script language>\r\nRem I am sorry! happy time\r\n";
 const int64_t kOldTime = 1000000000;  // 2001-09-09, clearly not "now"
 
 class TreatFileTest : public ::testing::Test {
@@ -32,7 +32,7 @@ protected:
     void TearDown() override { ClearFaults(); }
 
     // A file with these bytes, read-only when asked, last written long ago.
-    std::string MakeFile(const std::string& bytes, bool readOnly = false) {
+    std::string MakeFile(const std::string& bytes, bool readOnly) {
         const std::string path = m_dir.Write("page.htm", bytes);
         FileStatus status;
         EXPECT_TRUE(GetFileStatus(path, status));
@@ -40,6 +40,7 @@ protected:
         status.m_attributes |= readOnly ? kAttrReadOnly : 0;
         SetFileStatus(path, status);
         EXPECT_TRUE(GetFileStatus(path, m_before));
+        ClearFaults();  // count only the treatment's calls
         return path;
     }
 
@@ -52,41 +53,107 @@ protected:
         return report;
     }
 
-    void ExpectStatusRestored(const std::string& path) {
+    CaptureHost m_host;
+    TempDir m_dir;
+    FileStatus m_before;
+};
+
+using Injected = std::pair<FileCall, int>;  // fails at its first use, with this error
+
+// A file, the failures of the file layer, and what the treatment leaves.
+struct Treatment {
+    const char* m_name;
+    std::string m_bytes;
+    std::vector<Injected> m_faults;
+    std::optional<std::string> m_after;  // none: deleted
+    std::vector<std::string> m_log;
+    int m_treated;
+    int m_errors;
+    bool m_problem;
+    bool m_keepOnError = false;
+};
+
+Treatment Row(const char* name, std::string bytes, std::vector<Injected> faults,
+              std::optional<std::string> after, std::vector<std::string> log, int treated,
+              int errors, bool problem, bool keepOnError = false) {
+    return {name, bytes, faults, after, log, treated, errors, problem, keepOnError};
+}
+
+const std::vector<Treatment> kTreatments = {
+    Row("CleanKeepsItsCrLf", "<html>\r\n</html>", {}, "<html>\r\n</html>", {}, 0, 0, false),
+    Row("UnopenableIsSkippedSilently", kInfected, {{FileCall::OpenRead, kAccessDeniedError}},
+        kInfected, {}, 0, 0, false),
+    Row("InfectedIsRewrittenWithLf", "<html>\r\n" + kBlock + "</html>\r\n", {}, "<html>\n</html>\n",
+        {kRemoveOk}, 1, 0, false),
+    Row("TwoBlocks", "a\n" + kBlock + "b\n" + kBlock + "c", {}, "a\nb\nc\n", {kRemoveOk, kRemoveOk},
+        1, 0, false),
+    Row("OnlyABlockLeavesAnEmptyFile", kBlock, {}, "", {kRemoveOk}, 1, 0, false),
+    Row("NulBytesAreWrittenBack", std::string("a\0b\n", 4) + kBlock, {}, std::string("a\0b\n", 4),
+        {kRemoveOk}, 1, 0, false),
+    Row("UndelimitedIsKeptWhole", kUndelimited, {}, kUndelimited, {kRemoveOk, kBlockNotDelimited},
+        0, 1, true, true),
+    Row("UndelimitedIsDeleted", kUndelimited, {}, std::nullopt, {kRemoveOk, kBlockNotDelimited}, 0,
+        1, true),
+    Row("StatusUnreadable", kInfected, {{FileCall::GetStatus, kIoError}}, kInfected, {kReadError},
+        0, 0, true),
+    Row("ReadFails", kInfected, {{FileCall::Read, kIoError}}, kInfected, {kReadError}, 0, 0, true),
+    Row("WriteFails", kInfected, {{FileCall::Write, kDiskFullError}}, kInfected,
+        {kRemoveOk, kWriteError}, 0, 1, true),
+    // A protection that cannot be lifted (a read-only medium) is a write error.
+    Row("ProtectionNotLifted", kInfected, {{FileCall::SetAttributes, kAccessDeniedError}},
+        kInfected, {kRemoveOk, kWriteError}, 0, 1, true),
+    // Tried once more, so that a passing failure leaves no trace.
+    Row("StatusNotPutBack", kInfected, {{FileCall::SetTimes, kAccessDeniedError}}, "a\n",
+        {kRemoveOk, kStatusError}, 1, 0, true),
+    Row("StatusNotPutBackAfterWriteError", kInfected,
+        {{FileCall::Write, kDiskFullError}, {FileCall::SetTimes, kAccessDeniedError}}, kInfected,
+        {kRemoveOk, kWriteError, kStatusError}, 0, 1, true),
+};
+
+class TreatmentTest : public TreatFileTest, public ::testing::WithParamInterface<Treatment> {};
+
+// Whatever fails, the file keeps its old bytes or gets its cleaned ones in
+// one write, keeps its status, nothing is left beside it, and it is listed
+// once when it did not end clean or cleaned.
+TEST_P(TreatmentTest, LeavesTheFileLogsAndCountsAsItShould) {
+    const Treatment& row = GetParam();
+    m_host.m_bRemoveOnError = row.m_keepOnError ? 0 : 1;
+    const std::string path = MakeFile(row.m_bytes, true);
+    for (const Injected& fault : row.m_faults) {
+        InjectFault(fault.first, 1, fault.second);
+    }
+    TreatFile(path);
+    EXPECT_LE(UsesOf(FileCall::Replace), 1);
+    EXPECT_EQ(m_host.m_log, row.m_log);
+    const std::vector<std::string> problems = {path};
+    EXPECT_EQ(Report(), ReportLines(1, row.m_treated, row.m_errors,
+                                    row.m_problem ? problems : std::vector<std::string>()));
+    EXPECT_EQ(m_dir.Listing(), row.m_after ? "page.htm\n" : "");
+    if (row.m_after) {
+        EXPECT_EQ(ReadBytes(path), *row.m_after);
         FileStatus after;
         ASSERT_TRUE(GetFileStatus(path, after));
         EXPECT_EQ(after.m_attributes, m_before.m_attributes);
         EXPECT_EQ(after.m_permissions, m_before.m_permissions);
         EXPECT_EQ(after.m_lastWriteTime, kOldTime);
     }
-
-    CaptureHost m_host;
-    TempDir m_dir;
-    FileStatus m_before;
-};
-
-// --- nothing to remove ---------------------------------------------------------
-
-TEST_F(TreatFileTest, CleanFileIsOnlyCheckedAndKeepsItsBytesAndStatus) {
-    const std::string bytes = "<html>\r\n<script language>\r\n</script>\r\n</html>";
-    const std::string path = MakeFile(bytes, true);
-    TreatFile(path);
-    EXPECT_EQ(ReadBytes(path), bytes) << "a clean file keeps its CR LF";
-    EXPECT_THAT(m_host.m_log, IsEmpty());
-    EXPECT_EQ(Report(), ReportLines(1, 0, 0));
-    ExpectStatusRestored(path);
 }
 
-TEST_F(TreatFileTest, FileThatCannotBeOpenedIsSkippedSilentlyWithItsStatusBack) {
-    const std::string path = MakeFile(std::string("a\r\n") + kBlock, true);
-    InjectFault(FileCall::OpenRead, 1, kAccessDeniedError);
-    TreatFile(path);
-    EXPECT_THAT(m_host.m_log, IsEmpty());
-    EXPECT_EQ(Report(), ReportLines(1, 0, 0));
-    ExpectStatusRestored(path);
-}
+INSTANTIATE_TEST_SUITE_P(Files, TreatmentTest, ::testing::ValuesIn(kTreatments),
+                         [](const auto& info) { return std::string(info.param.m_name); });
 
-// --- blocks removed ------------------------------------------------------------
+TEST_F(TreatFileTest, FailedDeletionIsLoggedAndAVanishedFileIsNotMadeAgain) {
+    const std::string path = MakeFile(kUndelimited, true);
+    InjectFault(FileCall::Delete, 1, kAccessDeniedError);
+    TreatFile(path);
+    EXPECT_EQ(ReadBytes(path), kUndelimited);
+    EXPECT_THAT(m_host.m_log,
+                ::testing::ElementsAre(kRemoveOk, kBlockNotDelimited, RemoveError(path)));
+    m_host.m_log.clear();
+    TreatFile(m_dir.Path("gone.htm"));
+    EXPECT_THAT(m_host.m_log, ::testing::ElementsAre(kReadError));
+    EXPECT_EQ(m_dir.Listing(), "page.htm\n");
+}
 
 // The longest name the system takes: 255 bytes on Linux; on Windows the whole
 // path fills MAX_PATH with its NUL. The temporary file beside it must still fit.
@@ -97,154 +164,14 @@ TEST_F(TreatFileTest, FileWithTheLongestNameIsCleanedAndLeavesNothingBeside) {
     const std::size_t length = 255;
 #endif
     const std::string name = std::string(length - 4, 'n') + ".htm";
-    const std::string path = m_dir.Write(name, std::string("a\n") + kBlock);
+    const std::string path = m_dir.Write(name, kInfected);
     TreatFile(path);
     EXPECT_EQ(ReadBytes(path), "a\n");
-    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine));
     EXPECT_EQ(m_dir.Listing(), name + "\n");
-}
-
-TEST_F(TreatFileTest, InfectedReadOnlyFileIsRewrittenWithLfAndKeepsItsStatus) {
-    const std::string path = MakeFile(std::string("<html>\r\n") + kBlock + "</html>\r\n", true);
-    TreatFile(path);
-    EXPECT_EQ(ReadBytes(path), "<html>\n</html>\n");
-    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine));
-    EXPECT_EQ(Report(), ReportLines(1, 1, 0));
-    ExpectStatusRestored(path);
-    EXPECT_EQ(m_dir.Listing(), "page.htm\n");
-}
-
-TEST_F(TreatFileTest, TwoBlocksAreRemovedWithOneWrite) {
-    const std::string path = MakeFile(std::string("a\n") + kBlock + "b\n" + kBlock + "c");
-    TreatFile(path);
-    EXPECT_EQ(ReadBytes(path), "a\nb\nc\n");
-    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kOkLine));
-    EXPECT_EQ(UsesOf(FileCall::Replace), 1);
-    EXPECT_EQ(Report(), ReportLines(1, 1, 0));
-}
-
-TEST_F(TreatFileTest, FileThatWasOnlyABlockBecomesEmptyAndStays) {
-    const std::string path = MakeFile(kBlock);
-    TreatFile(path);
-    EXPECT_EQ(ReadBytes(path), "");
-    ExpectStatusRestored(path);
-}
-
-TEST_F(TreatFileTest, NulBytesOfAnInfectedFileAreWrittenBack) {
-    const std::string path = MakeFile(std::string("a\0b\n", 4) + kBlock);
-    TreatFile(path);
-    EXPECT_EQ(ReadBytes(path), std::string("a\0b\n", 4));
-}
-
-// --- a block that cannot be delimited ------------------------------------------
-
-class UndelimitedBlockTest : public TreatFileTest {
-protected:
-    // The first block is removed in memory, the second has no end.
-    const std::string m_bytes = std::string("a\r\n") + kBlock + "b\r\n" +
-                                "<script language>\r\nRem I am sorry! happy time\r\n";
-};
-
-TEST_F(UndelimitedBlockTest, WithoutRemoveFlagFileStaysWholeWithItsStatus) {
-    m_host.m_bRemoveOnError = 0;
-    const std::string path = MakeFile(m_bytes, true);
-    TreatFile(path);
-    EXPECT_EQ(ReadBytes(path), m_bytes) << "the first block is not written away either";
-    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kFailLine));
-    EXPECT_EQ(Report(), ReportLines(1, 0, 1, {path}));
-    ExpectStatusRestored(path);
-}
-
-TEST_F(UndelimitedBlockTest, WithRemoveFlagFileIsDeletedWithoutALineOfItsOwn) {
-    const std::string path = MakeFile(m_bytes, true);
-    TreatFile(path);
-    EXPECT_EQ(m_dir.Listing(), "");
-    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kFailLine));
-    EXPECT_EQ(Report(), ReportLines(1, 0, 1, {path}));
-}
-
-TEST_F(UndelimitedBlockTest, FailedDeletionIsLoggedAndTheFileKeepsItsStatus) {
-    const std::string path = MakeFile(m_bytes, true);
-    InjectFault(FileCall::Delete, 1, kAccessDeniedError);
-    TreatFile(path);
-    EXPECT_EQ(ReadBytes(path), m_bytes);
-    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kFailLine, LogText::RemoveError(path)));
-    EXPECT_EQ(Report(), ReportLines(1, 0, 1, {path}));
-    ExpectStatusRestored(path);
-}
-
-// --- failures of the file layer ------------------------------------------------
-
-TEST_F(TreatFileTest, ReadFailureIsReportedAndTheStatusComesBack) {
-    const std::string path = MakeFile(std::string("a\n") + kBlock, true);
-    InjectFault(FileCall::Read, 1, kIoError);
-    TreatFile(path);
-    EXPECT_THAT(m_host.m_log, ElementsAre(kReadError));
-    EXPECT_EQ(Report(), ReportLines(1, 0, 0, {path}));
-    ExpectStatusRestored(path);
-}
-
-// Whichever step of the rewrite fails, the file keeps its bytes and status
-// and the failure is a write error, never a success.
-class FailedWriteTest : public TreatFileTest, public ::testing::WithParamInterface<FileCall> {};
-
-TEST_P(FailedWriteTest, IsAWriteErrorThatLeavesTheFileAsItWas) {
-    const std::string bytes = std::string("a\r\n") + kBlock;
-    const std::string path = MakeFile(bytes, true);
-    InjectFault(GetParam(), 1, kDiskFullError);
-    TreatFile(path);
-    EXPECT_EQ(ReadBytes(path), bytes);
-    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kWriteError));
-    EXPECT_EQ(Report(), ReportLines(1, 0, 1, {path}));
-    ExpectStatusRestored(path);
-    EXPECT_EQ(m_dir.Listing(), "page.htm\n");
-}
-
-INSTANTIATE_TEST_SUITE_P(EveryStep, FailedWriteTest,
-                         ::testing::Values(FileCall::CreateTemporary, FileCall::Write,
-                                           FileCall::Flush, FileCall::Replace));
-
-TEST_F(TreatFileTest, FileWhoseStatusCannotBeReadIsLeftAlone) {
-    const std::string path = MakeFile(std::string("a\n") + kBlock, true);
-    ClearFaults();  // count only the treatment's calls
-    InjectFault(FileCall::GetStatus, 1, kIoError);
-    TreatFile(path);
-    EXPECT_THAT(m_host.m_log, ElementsAre(kReadError));
-    EXPECT_EQ(Report(), ReportLines(1, 0, 0, {path}));
-    EXPECT_EQ(UsesOf(FileCall::SetAttributes) + UsesOf(FileCall::SetTimes), 0);
-    EXPECT_EQ(UsesOf(FileCall::OpenRead), 0);
-}
-
-TEST_F(TreatFileTest, VanishedFileIsReportedWithoutBeingCreated) {
-    TreatFile(m_dir.Path("gone.htm"));
-    EXPECT_THAT(m_host.m_log, ElementsAre(kReadError));
-    EXPECT_EQ(m_dir.Listing(), "");
-}
-
-// The status of a rewritten file that cannot be put back makes it a problem
-// file, and is tried once more so that a passing failure leaves no trace.
-TEST_F(TreatFileTest, StatusThatCannotBePutBackIsAProblemButNotTheEndOfTheScan) {
-    const std::string path = MakeFile(std::string("a\n") + kBlock, true);
-    InjectFault(FileCall::SetTimes, 1, kAccessDeniedError);
-    TreatFile(path);
-    EXPECT_EQ(ReadBytes(path), "a\n");
-    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kStatusError));
-    EXPECT_EQ(Report(), ReportLines(1, 1, 0, {path}));
-    ExpectStatusRestored(path);
-}
-
-TEST_F(TreatFileTest, StatusFailureAfterAWriteErrorListsTheFileOnce) {
-    const std::string path = MakeFile(std::string("a\n") + kBlock, true);
-    InjectFault(FileCall::Write, 1, kDiskFullError);
-    InjectFault(FileCall::SetTimes, 1, kAccessDeniedError);
-    TreatFile(path);
-    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kWriteError, kStatusError));
-    EXPECT_EQ(Report(), ReportLines(1, 0, 1, {path}));
 }
 
 // A file that is only read keeps every time to the fraction of a second and
 // gets no status call at all; a rewritten one gets its times back exactly.
-// A protection that cannot be lifted (a read-only medium) is a write error.
 struct Untouched {
     const char* m_name;
     bool m_infected;
@@ -256,9 +183,7 @@ class UntouchedStatusTest : public TreatFileTest,
 
 TEST_P(UntouchedStatusTest, TimesComeBackExactlyAndOnlyAChangeSetsAStatus) {
     const Untouched& c = GetParam();
-    const std::string path =
-        MakeFile(c.m_infected ? std::string("a\n") + kBlock : "a\n", c.m_readOnly);
-    ClearFaults();
+    const std::string path = MakeFile(c.m_infected ? kInfected : "a\n", c.m_readOnly);
     TreatFile(path);
     FileStatus after;
     ASSERT_TRUE(GetFileStatus(path, after));
@@ -280,15 +205,5 @@ INSTANTIATE_TEST_SUITE_P(Files, UntouchedStatusTest,
                                            Untouched{"Infected", true, false},
                                            Untouched{"InfectedReadOnly", true, true}),
                          [](const auto& info) { return std::string(info.param.m_name); });
-
-TEST_F(TreatFileTest, ProtectionThatCannotBeLiftedIsAWriteError) {
-    const std::string bytes = std::string("a\n") + kBlock;
-    const std::string path = MakeFile(bytes, true);
-    InjectFault(FileCall::SetAttributes, 1, kAccessDeniedError);
-    TreatFile(path);
-    EXPECT_EQ(ReadBytes(path), bytes);
-    EXPECT_THAT(m_host.m_log, ElementsAre(kOkLine, kWriteError));
-    ExpectStatusRestored(path);
-}
 
 }  // namespace
