@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #include "tree_snapshot.h"
 
@@ -48,7 +51,27 @@ std::string DeletedFile(const TempDir& dir) {
 }
 
 ProcessResult Scan(const std::vector<std::string>& args) {
-    return RunProgram("kelvane-scan", args);
+    ChildProcess scan("kelvane-scan", args);
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    bool hung = false;
+    std::thread watchdog([&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        hung = !ended.wait_for(lock, std::chrono::minutes(2), [&] { return done; });
+        if (hung) {
+            scan.Kill();
+        }
+    });
+    ProcessResult result = scan.Wait();
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        done = true;
+    }
+    ended.notify_one();
+    watchdog.join();
+    EXPECT_FALSE(hung) << "kelvane-scan hung:\n" << result.m_stdout;
+    return result;
 }
 
 std::vector<std::string> OutputLines(const std::string& output) {
