@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -60,7 +61,7 @@ class BackupRestoreTest : public ::testing::Test {
 protected:
     BackupRestoreTest() : m_backupDir((m_keep.Root() / "backup").string()) {
         MakeInfectedSite(m_site);
-        m_before = SnapshotOf(m_site.Root());
+        m_before = SnapshotOf(m_site.Root(), false);
     }
 
     std::vector<std::string> ChangedFiles() const {
@@ -74,12 +75,12 @@ protected:
         ASSERT_EQ(scan.m_exitCode, 2) << scan.m_stderr;
     }
 
-    std::string Changes() const { return Differences(m_before, SnapshotOf(m_site.Root()), false); }
+    std::string Now() const { return SnapshotOf(m_site.Root(), false); }
 
     TempDir m_site;
     TempDir m_keep;
     const std::string m_backupDir;
-    TreeSnapshot m_before;
+    std::string m_before;
 };
 
 TEST_F(BackupRestoreTest, RestoreGivesBackEveryRewrittenAndDeletedFile) {
@@ -87,13 +88,13 @@ TEST_F(BackupRestoreTest, RestoreGivesBackEveryRewrittenAndDeletedFile) {
     std::vector<std::string> recorded = Prefixed("rewrite ", RewrittenFiles(m_site));
     recorded.push_back("delete " + DeletedFile(m_site));
     EXPECT_THAT(ManifestActions(m_backupDir), UnorderedElementsAreArray(recorded));
-    ASSERT_NE(Changes(), "");
+    ASSERT_NE(Now(), m_before);
 
     const ProcessResult restore = Scan({"--restore", m_backupDir});
     EXPECT_EQ(restore.m_exitCode, 0) << restore.m_stdout << restore.m_stderr;
     EXPECT_THAT(OutputLines(restore.m_stdout),
                 UnorderedElementsAreArray(Prefixed("Restored ", ChangedFiles())));
-    EXPECT_EQ(Changes(), "");
+    EXPECT_EQ(Now(), m_before);
 }
 
 TEST_F(BackupRestoreTest, FileChangedSinceIsRefusedUnlessForced) {
@@ -113,18 +114,19 @@ TEST_F(BackupRestoreTest, FileChangedSinceIsRefusedUnlessForced) {
     EXPECT_THAT(ReadBytes(edited), HasSubstr("edited by hand"));
 
     EXPECT_EQ(Scan({"--restore", m_backupDir, "--force"}).m_exitCode, 0);
-    EXPECT_EQ(Changes(), "");
+    EXPECT_EQ(Now(), m_before);
 }
 
 // A PATH selects the entries at or below it, whole names only: "SITE/page"
 // is no folder of "SITE/pages".
 TEST_F(BackupRestoreTest, RestoreOfGivenPathsLeavesTheOthersCleaned) {
-    ScanWithBackup();
     const std::string only = RewrittenFiles(m_site)[0];
+    const std::string original = ReadBytes(only);
+    ScanWithBackup();
     const ProcessResult restore = Scan({"--restore", m_backupDir, only});
     EXPECT_EQ(restore.m_exitCode, 0);
     EXPECT_THAT(OutputLines(restore.m_stdout), ElementsAre("Restored " + only));
-    EXPECT_EQ(ReadBytes(only), m_before.at(only).m_bytes);
+    EXPECT_EQ(ReadBytes(only), original);
     EXPECT_FALSE(fs::exists(DeletedFile(m_site)));
 
     const std::string prefix = m_site.Path("page");
@@ -156,7 +158,7 @@ class RestoreAttackTest : public BackupRestoreTest,
 TEST_P(RestoreAttackTest, IsRefusedAndTheOtherFilesComeBack) {
     ScanWithBackup();
     const std::vector<std::string> victims = GetParam().m_tamper(m_site, m_keep, m_backupDir);
-    const TreeSnapshot keep = SnapshotOf(m_keep.Root());
+    const std::string keep = SnapshotOf(m_keep.Root());
     const ProcessResult restore = Scan({"--restore", m_backupDir, "--force"});
     EXPECT_EQ(restore.m_exitCode, 2);
     std::string said = GetParam().m_said;
@@ -169,7 +171,7 @@ TEST_P(RestoreAttackTest, IsRefusedAndTheOtherFilesComeBack) {
             EXPECT_THAT(OutputLines(restore.m_stdout), Contains("Restored " + file));
         }
     }
-    EXPECT_EQ(Differences(keep, SnapshotOf(m_keep.Root()), true), "");
+    EXPECT_EQ(SnapshotOf(m_keep.Root()), keep);
     EXPECT_FALSE(fs::exists("evil.htm"));
 }
 
@@ -228,10 +230,14 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.m_name); });
 
 // The backup folder of a scan that would let the copies be read, replaced
-// or scanned: a usage error, before anything is copied or changed.
+// or scanned: a usage error, before anything is copied or changed. SITE
+// stands for the site, KEEP for an empty folder outside it; the file is made
+// and, on POSIX, the shell command run first.
 struct BackupDirCase {
     const char* m_name;
-    std::function<std::string(const TempDir& site, const TempDir& keep)> m_prepare;
+    std::string m_dir;
+    std::string m_file;
+    std::string m_shell;
     std::string m_said;
 };
 
@@ -245,36 +251,36 @@ TEST_P(BackupDirRefusalTest, IsAUsageError) {
     TempDir site;
     TempDir keep;
     MakeInfectedSite(site);
-    const TreeSnapshot before = SnapshotOf(site.Root());
-    const std::string dir = GetParam().m_prepare(site, keep);
-    const ProcessResult result = Scan({"--backup-dir", dir, site.Root().string()});
+    const std::string before = SnapshotOf(site.Root());
+    const auto filled = [&](std::string text) {
+        for (const auto& [name, dir] : {std::pair{"SITE", &site}, {"KEEP", &keep}}) {
+            for (std::size_t at; (at = text.find(name)) != std::string::npos;) {
+                text.replace(at, 4, dir->Root().string());
+            }
+        }
+        return fs::path(text).make_preferred().string();
+    };
+    if (!GetParam().m_file.empty()) {
+        std::ofstream(filled(GetParam().m_file)) << "";
+    }
+    if (!GetParam().m_shell.empty()) {
+        ASSERT_EQ(std::system(filled(GetParam().m_shell).c_str()), 0);
+    }
+    const ProcessResult result =
+        Scan({"--backup-dir", filled(GetParam().m_dir), site.Root().string()});
     EXPECT_EQ(result.m_exitCode, 2);
     EXPECT_THAT(result.m_stdout, IsEmpty());
     EXPECT_THAT(result.m_stderr, HasSubstr(GetParam().m_said));
-    EXPECT_EQ(Differences(before, SnapshotOf(site.Root()), true), "");
-}
-
-std::string KeepWith(const TempDir& keep, const char* file) {
-    keep.Write(file, "");
-    return keep.Root().string();
+    EXPECT_EQ(SnapshotOf(site.Root()), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Portable, BackupDirRefusalTest,
-    ::testing::Values(
-        BackupDirCase{"InsideAPath",
-                      [](const TempDir& site, const TempDir&) { return site.Path("keep"); },
-                      "is inside"},
-        BackupDirCase{
-            "HoldingABackup",
-            [](const TempDir&, const TempDir& keep) { return KeepWith(keep, "manifest.jsonl"); },
-            "already holds a backup"},
-        BackupDirCase{"NotEmpty",
-                      [](const TempDir&, const TempDir& keep) { return KeepWith(keep, "x"); },
-                      "must be empty"},
-        BackupDirCase{"InAMissingFolder",
-                      [](const TempDir&, const TempDir& keep) { return keep.Path("no/b"); },
-                      "does not exist"}),
+    ::testing::Values(BackupDirCase{"InsideAPath", "SITE/keep", "", "", "is inside"},
+                      BackupDirCase{"HoldingABackup", "KEEP", "KEEP/manifest.jsonl", "",
+                                    "already holds a backup"},
+                      BackupDirCase{"NotEmpty", "KEEP", "KEEP/x", "", "must be empty"},
+                      BackupDirCase{"InAMissingFolder", "KEEP/no/b", "", "", "does not exist"}),
     [](const auto& info) { return std::string(info.param.m_name); });
 
 // In-process, so that the file layer's faults can be injected: the copy is
@@ -458,41 +464,17 @@ INSTANTIATE_TEST_SUITE_P(
                       "Refused SITE/pages/broken.htm: one of its folders is a link"}),
     [](const auto& info) { return std::string(info.param.m_name); });
 
-std::string EmptyFolder(const TempDir& keep, const char* name) {
-    fs::create_directory(keep.Path(name));
-    return keep.Path(name);
-}
-
 // Links and other users' folders as the backup folder.
 INSTANTIATE_TEST_SUITE_P(
     Posix, BackupDirRefusalTest,
-    ::testing::Values(BackupDirCase{"ReachedThroughALinkIntoAPath",
-                                    [](const TempDir& site, const TempDir& keep) {
-                                        fs::create_directory_symlink(site.Root(),
-                                                                     keep.Path("link"));
-                                        return keep.Path("link/b");
-                                    },
-                                    "is inside"},
-                      BackupDirCase{"OfAnotherUser",
-                                    [](const TempDir&, const TempDir& keep) {
-                                        const std::string dir = EmptyFolder(keep, "b");
-                                        EXPECT_EQ(chown(dir.c_str(), 4242, 4242), 0);
-                                        return dir;
-                                    },
+    ::testing::Values(BackupDirCase{"ReachedThroughALinkIntoAPath", "KEEP/link/b", "",
+                                    "ln -s SITE KEEP/link", "is inside"},
+                      BackupDirCase{"OfAnotherUser", "KEEP/b", "",
+                                    "mkdir KEEP/b && chown 4242:4242 KEEP/b",
                                     "must be a folder of yours"},
-                      BackupDirCase{"WritableByOthers",
-                                    [](const TempDir&, const TempDir& keep) {
-                                        const std::string dir = EmptyFolder(keep, "b");
-                                        EXPECT_EQ(chmod(dir.c_str(), 0730), 0);
-                                        return dir;
-                                    },
+                      BackupDirCase{"WritableByOthers", "KEEP/b", "", "mkdir -m 0730 KEEP/b",
                                     "must be a folder of yours"},
-                      BackupDirCase{"ALink",
-                                    [](const TempDir&, const TempDir& keep) {
-                                        fs::create_directory_symlink(EmptyFolder(keep, "b"),
-                                                                     keep.Path("c"));
-                                        return keep.Path("c");
-                                    },
+                      BackupDirCase{"ALink", "KEEP/c", "", "mkdir KEEP/b && ln -s b KEEP/c",
                                     "must be a folder of yours"}),
     [](const auto& info) { return std::string(info.param.m_name); });
 #endif

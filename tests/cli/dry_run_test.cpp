@@ -18,19 +18,19 @@ class DryRunTest : public ::testing::TestWithParam<std::vector<std::string>> {};
 TEST_P(DryRunTest, ChangesNothingAndPrintsTheLogOfTheRealScan) {
     TempDir dir;
     MakeInfectedSite(dir);
-    const TreeSnapshot before = SnapshotOf(dir.Root());
+    const std::string before = SnapshotOf(dir.Root());
     std::vector<std::string> args = GetParam();
     args.push_back(dir.Root().string());
     std::vector<std::string> dryArgs = args;
     dryArgs.insert(dryArgs.begin(), "--dry-run");
     const ProcessResult preview = Scan(dryArgs);
-    EXPECT_EQ(Differences(before, SnapshotOf(dir.Root()), true), "");
+    EXPECT_EQ(SnapshotOf(dir.Root()), before);
     EXPECT_EQ(preview.m_stderr.find("no file was changed"),
               preview.m_stderr.rfind("no file was changed"));
     EXPECT_THAT(preview.m_stderr, HasSubstr("no file was changed"));
 
     const ProcessResult real = Scan(args);
-    EXPECT_THAT(Differences(before, SnapshotOf(dir.Root()), false), HasSubstr("bytes"))
+    EXPECT_NE(SnapshotOf(dir.Root()), before)
         << "the real scan changes the site, so the preview had something to predict";
     EXPECT_EQ(real.m_stderr, "");
     EXPECT_EQ(preview.m_exitCode, real.m_exitCode);
