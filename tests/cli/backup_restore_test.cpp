@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
+#include <sstream>
 
 #include "cli/backup.h"
 #include "cli/manifest.h"
@@ -138,30 +138,70 @@ TEST_F(BackupRestoreTest, RestoreOfGivenPathsLeavesTheOthersCleaned) {
 
 // A manifest or a tree changed after the scan to steer a restore: the entry
 // is refused, nothing is written outside the tree, and every other file
-// still comes back. The tampering returns the originals that must not come
-// back.
-using Tamper = std::function<std::vector<std::string>(const TempDir& site, const TempDir& keep,
-                                                      const std::string& backupDir)>;
-struct RestoreAttack {
-    const char* m_name;
-    Tamper m_tamper;
-    std::string m_said;  // SITE stands for the site's folder
-};
-
-void PrintTo(const RestoreAttack& attack, std::ostream* out) {
-    *out << attack.m_name;
-}
+// still comes back. A row is the way of tampering and what the restore
+// says of it (SITE standing for the site's folder).
+using RestoreAttack = std::pair<std::string, std::string>;
 
 class RestoreAttackTest : public BackupRestoreTest,
-                          public ::testing::WithParamInterface<RestoreAttack> {};
+                          public ::testing::WithParamInterface<RestoreAttack> {
+protected:
+    // Tampers as the row says; returns the originals that must not come back.
+    std::vector<std::string> Tamper() const {
+        const std::string& how = GetParam().first;
+        const std::string victim = RewrittenFiles(m_site)[0];
+        const std::string manifest = ManifestPathIn(m_backupDir);
+        std::string text = ReadBytes(manifest);
+        if (how == "LinkAtTheOriginal") {
+            fs::remove(victim);
+            fs::create_symlink(m_keep.Write("target", "mine\n"), victim);
+            return {victim};
+        }
+        if (how == "LinkAtAFolder") {
+            fs::rename(m_site.Path("pages"), m_keep.Path("pages"));
+            fs::create_directory_symlink(m_keep.Path("pages"), m_site.Path("pages"));
+            std::vector<std::string> below = ChangedFiles();
+            below.erase(below.begin());
+            return below;
+        }
+        if (how == "TornLastLine") {
+            const std::size_t last = text.rfind('\n', text.size() - 2) + 1;
+            const std::optional<ManifestEntry> torn =
+                ParseManifestLine(text.substr(last, text.size() - last - 1));
+            std::ofstream(manifest, std::ios::binary | std::ios::trunc)
+                << text.substr(0, last + (text.size() - last) / 2);
+            return {torn ? torn->m_original : std::string()};
+        }
+        // The victim's entry edited, as a hostile or careless hand could.
+        std::istringstream lines(text);
+        text.clear();
+        for (std::string line; std::getline(lines, line); text += line + "\n") {
+            std::optional<ManifestEntry> entry = ParseManifestLine(line);
+            if (entry && entry->m_original == victim) {
+                if (how == "CopyOutsideTheBackupFolder") {
+                    entry->m_backup = m_keep.Write("evil.htm", "evil\n");
+                    entry->m_shaBefore = Sha256Hex("evil\n");
+                } else if (how == "DotDotOriginal") {  // its copy where it says
+                    entry->m_original = (m_site.Root() / "pages" / ".." / "index.htm").string();
+                    entry->m_backup = MirrorPath(m_backupDir, entry->m_original);
+                } else {
+                    entry->m_original =
+                        how == "RelativeOriginal" ? "evil.htm" : victim + std::string("\0.x", 3);
+                }
+                line = ManifestLine(*entry);
+            }
+        }
+        std::ofstream(manifest, std::ios::binary | std::ios::trunc) << text;
+        return {victim};
+    }
+};
 
 TEST_P(RestoreAttackTest, IsRefusedAndTheOtherFilesComeBack) {
     ScanWithBackup();
-    const std::vector<std::string> victims = GetParam().m_tamper(m_site, m_keep, m_backupDir);
+    const std::vector<std::string> victims = Tamper();
     const std::string keep = SnapshotOf(m_keep.Root());
     const ProcessResult restore = Scan({"--restore", m_backupDir, "--force"});
     EXPECT_EQ(restore.m_exitCode, 2);
-    std::string said = GetParam().m_said;
+    std::string said = GetParam().second;
     if (said.find("SITE") != std::string::npos) {
         said.replace(said.find("SITE"), 4, m_site.Root().string());
     }
@@ -175,59 +215,15 @@ TEST_P(RestoreAttackTest, IsRefusedAndTheOtherFilesComeBack) {
     EXPECT_FALSE(fs::exists("evil.htm"));
 }
 
-// Rewrites the manifest's entry of the first rewritten file, as a hostile
-// or careless hand could.
-Tamper Redirect(const std::function<void(ManifestEntry&, const TempDir& keep)>& edit) {
-    return [edit](const TempDir& site, const TempDir& keep, const std::string& backupDir) {
-        const std::string victim = RewrittenFiles(site)[0];
-        std::ifstream in(ManifestPathIn(backupDir), std::ios::binary);
-        std::string text;
-        for (std::string line; std::getline(in, line);) {
-            std::optional<ManifestEntry> entry = ParseManifestLine(line);
-            if (entry && entry->m_original == victim) {
-                edit(*entry, keep);
-                line = ManifestLine(*entry);
-            }
-            text += line + "\n";
-        }
-        in.close();
-        std::ofstream(ManifestPathIn(backupDir), std::ios::binary | std::ios::trunc) << text;
-        return std::vector<std::string>{victim};
-    };
-}
-
-std::vector<std::string> TearLastLine(const TempDir&, const TempDir&,
-                                      const std::string& backupDir) {
-    const std::string text = ReadBytes(ManifestPathIn(backupDir));
-    const std::size_t lastLine = text.rfind('\n', text.size() - 2) + 1;
-    const std::optional<ManifestEntry> torn =
-        ParseManifestLine(text.substr(lastLine, text.size() - lastLine - 1));
-    std::ofstream(ManifestPathIn(backupDir), std::ios::binary | std::ios::trunc)
-        << text.substr(0, lastLine + (text.size() - lastLine) / 2);
-    EXPECT_TRUE(torn);
-    return {torn ? torn->m_original : std::string()};
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Portable, RestoreAttackTest,
-    ::testing::Values(RestoreAttack{"CopyOutsideTheBackupFolder",
-                                    Redirect([](ManifestEntry& entry, const TempDir& keep) {
-                                        entry.m_backup = keep.Write("evil.htm", "evil\n");
-                                        entry.m_shaBefore = Sha256Hex("evil\n");
-                                    }),
-                                    "its copy is recorded at"},
+    ::testing::Values(RestoreAttack{"CopyOutsideTheBackupFolder", "its copy is recorded at"},
                       RestoreAttack{"RelativeOriginal",
-                                    Redirect([](ManifestEntry& entry, const TempDir&) {
-                                        entry.m_original = "evil.htm";
-                                    }),
                                     "Refused evil.htm: it is not a normal absolute path"},
-                      RestoreAttack{"NulInOriginal",
-                                    Redirect([](ManifestEntry& entry, const TempDir&) {
-                                        entry.m_original += std::string("\0.x", 3);
-                                    }),
-                                    ": not a manifest entry"},
-                      RestoreAttack{"TornLastLine", TearLastLine, ":6: not a manifest entry"}),
-    [](const auto& info) { return std::string(info.param.m_name); });
+                      RestoreAttack{"DotDotOriginal", ": it is not a normal absolute path"},
+                      RestoreAttack{"NulInOriginal", ": not a manifest entry"},
+                      RestoreAttack{"TornLastLine", ":6: not a manifest entry"}),
+    [](const auto& info) { return info.param.first; });
 
 // The backup folder of a scan that would let the copies be read, replaced
 // or scanned: a usage error, before anything is copied or changed. SITE
@@ -444,25 +440,11 @@ TEST_F(BackupFaultTest, LinkBelowTheBackupFolderLeavesTheFileAlone) {
 // Links put into the tree after the scan: a restore writes through none.
 INSTANTIATE_TEST_SUITE_P(
     Links, RestoreAttackTest,
-    ::testing::Values(
-        RestoreAttack{"LinkAtTheOriginal",
-                      [](const TempDir& site, const TempDir& keep, const std::string&) {
-                          const std::string victim = RewrittenFiles(site)[0];
-                          fs::remove(victim);
-                          fs::create_symlink(keep.Write("target", "mine\n"), victim);
-                          return std::vector<std::string>{victim};
-                      },
-                      "Refused SITE/index.htm: it is a symbolic link"},
-        RestoreAttack{"LinkAtAFolder",
-                      [](const TempDir& site, const TempDir& keep, const std::string&) {
-                          fs::rename(site.Path("pages"), keep.Path("pages"));
-                          fs::create_directory_symlink(keep.Path("pages"), site.Path("pages"));
-                          std::vector<std::string> below = RewrittenFiles(site);
-                          below.front() = DeletedFile(site);
-                          return below;
-                      },
-                      "Refused SITE/pages/broken.htm: one of its folders is a link"}),
-    [](const auto& info) { return std::string(info.param.m_name); });
+    ::testing::Values(RestoreAttack{"LinkAtTheOriginal",
+                                    "Refused SITE/index.htm: it is a symbolic link"},
+                      RestoreAttack{"LinkAtAFolder",
+                                    "Refused SITE/pages/broken.htm: one of its folders is a link"}),
+    [](const auto& info) { return info.param.first; });
 
 // Links and other users' folders as the backup folder.
 INSTANTIATE_TEST_SUITE_P(
