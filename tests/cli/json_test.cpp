@@ -160,14 +160,17 @@ TEST(MirrorPath, KeepsThePathBelowTheBackupFolder) {
 #endif
 }
 
-TEST(Manifest, DeletionHasNoDigestAfterAndUnknownActionsAreRefused) {
+TEST(Manifest, DeletionHasNoDigestAfterAndOtherGapsAndActionsAreRefused) {
     ManifestEntry entry{"/a.htm", "/k/a.htm", "aa", "", "delete", "t"};
     EXPECT_NE(ManifestLine(entry).find("\"sha256_after\":null"), std::string::npos);
     EXPECT_TRUE(ParseManifestLine(ManifestLine(entry)));
     entry.m_action = "rewrite";
     EXPECT_FALSE(ParseManifestLine(ManifestLine(entry))) << "a rewrite needs its digest after";
-    entry.m_action = "move";
     entry.m_shaAfter = "bb";
+    entry.m_shaBefore = "";
+    EXPECT_FALSE(ParseManifestLine(ManifestLine(entry))) << "every change has its digest before";
+    entry.m_shaBefore = "aa";
+    entry.m_action = "move";
     EXPECT_FALSE(ParseManifestLine(ManifestLine(entry)));
 }
 
