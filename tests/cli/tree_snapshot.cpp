@@ -27,6 +27,8 @@ std::string SnapshotOf(const fs::path& root, bool withChangeTime) {
                 line += " changed " + std::to_string(info.st_ctim.tv_sec) + "." +
                         std::to_string(info.st_ctim.tv_nsec);
             }
+#else
+            (void)withChangeTime;  // Windows has no change time to compare
 #endif
         }
     }
