@@ -11,21 +11,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "cli/base64.h"
 #include "cli/json_name.h"
 #include "cli/scan_site.h"
 #include "core/log_text.h"
-#include "support/child_process.h"
-#include "support/temp_dir.h"
 
 namespace {
 
