@@ -15,40 +15,18 @@
 
 #include "cli/scan_site.h"
 #include "cli/tree_snapshot.h"
-#include "support/child_process.h"
-#include "support/temp_dir.h"
+#include "support/capture_host.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::ElementsAre;
+using LogText::DriveBanner;
+using LogText::kEndBanner;
+using LogText::kRemoveOk;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
-
-const char kOk[] = "       ==>>Infected. Remove OK!!!";
-const char kDone[] = "==================== It is all !!! ===================";
-const char kBreak[] = "==================== Break by user.===================";
-
-std::string Banner(const std::string& root) {
-    return "==================== Drive " + root + " ===================";
-}
-
-std::vector<std::string> Report(int checked, int treated, int errors) {
-    return {"REPORT:", "Total checked files: " + std::to_string(checked),
-            "Infected and successful treat files: " + std::to_string(treated),
-            "Error while treat files: " + std::to_string(errors)};
-}
-
-// Banner, files and report joined in the order the log shows them.
-std::vector<std::string> Log(std::initializer_list<std::vector<std::string>> parts) {
-    std::vector<std::string> log;
-    for (const std::vector<std::string>& part : parts) {
-        log.insert(log.end(), part.begin(), part.end());
-    }
-    return log;
-}
 
 class KelvaneScanTest : public ::testing::Test {
 protected:
@@ -56,34 +34,30 @@ protected:
     TempDir m_dir;
 };
 
-TEST_F(KelvaneScanTest, CleanTreeIsCheckedAndExitsWithZero) {
-    const std::string page = m_dir.Write("index.htm", "<html>\n</html>\n");
-    const std::string sheet = m_dir.Write("style.css", kBlock);
-    const ProcessResult result = Scan({Root()});
-    EXPECT_EQ(result.m_exitCode, 0);
-    EXPECT_THAT(result.m_stderr, IsEmpty());
-    EXPECT_THAT(OutputLines(result.m_stdout),
-                ElementsAreArray(Log({{Banner(Root()), page, kDone}, Report(1, 0, 0)})));
-    EXPECT_EQ(ReadBytes(sheet), kBlock) << "a file no mask matches is never touched";
-}
-
+// Each PATH gets its banner, a CR LF file comes back with LF line breaks,
+// both blocks of a file go; an excluded folder and file are not even checked.
 TEST_F(KelvaneScanTest, InfectedFilesAreCleanedPathByPathAndExitWithOne) {
-    const std::string crlf =
-        m_dir.Write("crlf.htm",
-                    "<html>\r\n<script language=x>\r\nRem I am sorry! happy time\r\n"
-                    "</script>\r\n</html>\r\n");
-    fs::create_directory(m_dir.Root() / "scripts");
+    const std::string crlf = m_dir.Write(
+        "crlf.htm", "<html>\r\n<script language=x>\r\nRem I am sorry! happy time\r\n</script>\r\n");
+    fs::create_directories(m_dir.Root() / "scripts" / "cache");
+    const std::string scripts = (m_dir.Root() / "scripts").string();
     const std::string twice = m_dir.Write((fs::path("scripts") / "two.vbs").string(),
                                           std::string("a\n") + kBlock + "b\n" + kBlock);
-    const ProcessResult result = Scan({crlf, (m_dir.Root() / "scripts").string()});
+    const std::string cached =
+        m_dir.Write((fs::path("scripts") / "cache" / "a.htm").string(), kBlock);
+    const std::string old = m_dir.Write((fs::path("scripts") / "old.htm").string(), kBlock);
+    const std::string separator(1, fs::path::preferred_separator);
+    const ProcessResult result =
+        Scan({"--exclude", "**" + separator + "cache", "--exclude", "**old.htm", crlf, scripts});
     EXPECT_EQ(result.m_exitCode, 1);
     EXPECT_THAT(
         OutputLines(result.m_stdout),
-        ElementsAreArray(Log({{Banner(crlf), crlf, kOk},
-                              {Banner((m_dir.Root() / "scripts").string()), twice, kOk, kOk, kDone},
-                              Report(2, 2, 0)})));
-    EXPECT_EQ(ReadBytes(crlf), "<html>\n</html>\n");
+        ElementsAreArray(LogThenReport({DriveBanner(crlf), crlf, kRemoveOk, DriveBanner(scripts),
+                                        twice, kRemoveOk, kRemoveOk, kEndBanner},
+                                       ReportLines(2, 2, 0))));
+    EXPECT_EQ(ReadBytes(crlf), "<html>\n");
     EXPECT_EQ(ReadBytes(twice), "a\nb\n");
+    EXPECT_EQ(ReadBytes(cached) + ReadBytes(old), std::string(kBlock) + kBlock);
 }
 
 TEST_F(KelvaneScanTest, OptionsReachTheScan) {
@@ -97,73 +71,41 @@ TEST_F(KelvaneScanTest, OptionsReachTheScan) {
     EXPECT_EQ(ReadBytes(page), kBlock) << "*.htm is no longer among the masks";
 }
 
-TEST_F(KelvaneScanTest, QuietPrintsOnlyTheReportAndStillCleans) {
-    const std::string page = m_dir.Write("page.htm", kBlock);
-    const std::string broken = m_dir.Write("broken.htm", "Rem I am sorry! happy time\n");
-    const ProcessResult result = Scan({"--quiet", "--keep-on-error", page, broken});
-    EXPECT_EQ(result.m_exitCode, 2);
-    EXPECT_THAT(
-        OutputLines(result.m_stdout),
-        ElementsAreArray(Log({Report(2, 1, 1), {"List of files causes problems:", broken}})));
-    EXPECT_EQ(ReadBytes(page), "");
-}
-
-TEST_F(KelvaneScanTest, ExcludedFoldersAndFilesAreLeftAsTheyAre) {
-    fs::create_directories(m_dir.Root() / "cache" / "deep");
-    const std::string cached = m_dir.Write((fs::path("cache") / "deep" / "a.htm").string(), kBlock);
-    const std::string old = m_dir.Write("old.htm", kBlock);
-    const std::string page = m_dir.Write("page.htm", std::string("p\n") + kBlock);
-    const ProcessResult result =
-        Scan({"--exclude", "**" + std::string(1, fs::path::preferred_separator) + "cache",
-              "--exclude", "**old.htm", Root()});
-    EXPECT_EQ(result.m_exitCode, 1);
-    EXPECT_THAT(OutputLines(result.m_stdout),
-                ElementsAreArray(Log({{Banner(Root()), page, kOk, kDone}, Report(1, 1, 0)})));
-    EXPECT_EQ(ReadBytes(cached), kBlock);
-    EXPECT_EQ(ReadBytes(old), kBlock);
-    EXPECT_EQ(ReadBytes(page), "p\n");
-}
-
-// A block whose first line cannot be found: the file is a problem file,
-// deleted unless the user keeps it.
-class UndelimitedBlockScanTest : public KelvaneScanTest {
-protected:
-    UndelimitedBlockScanTest()
-        : m_path(m_dir.Write("broken.htm", "Rem I am sorry! happy time\n")) {}
-
-    std::vector<std::string> ExpectedLog() const {
-        return Log({{Banner(m_path), m_path,
-                     "       ==>>Infected. Treat error: The first line of virus not found!", kDone},
-                    Report(1, 0, 1),
-                    {"List of files causes problems:", m_path}});
+// A block whose first line cannot be found: a problem file, deleted unless
+// the user keeps it; --quiet prints the report alone.
+TEST_F(KelvaneScanTest, UndelimitedBlockIsAProblemDeletedUnlessKept) {
+    for (const bool keep : {false, true}) {
+        SCOPED_TRACE(keep ? "kept" : "deleted");
+        const std::string page = m_dir.Write("page.htm", kBlock);
+        const std::string broken = m_dir.Write("broken.htm", "Rem I am sorry! happy time\n");
+        std::vector<std::string> args = {broken};
+        if (keep) {
+            args = {"--keep-on-error", "--quiet", broken, page};
+        }
+        const ProcessResult result = Scan(args);
+        EXPECT_EQ(result.m_exitCode, 2);
+        EXPECT_THAT(OutputLines(result.m_stdout),
+                    ElementsAreArray(keep ? ReportLines(2, 1, 1, {broken})
+                                          : LogThenReport({DriveBanner(broken), broken,
+                                                           LogText::kBlockNotDelimited, kEndBanner},
+                                                          ReportLines(1, 0, 1, {broken}))));
+        EXPECT_EQ(fs::exists(broken), keep);
     }
-
-    const std::string m_path;
-};
-
-TEST_F(UndelimitedBlockScanTest, FileIsDeletedByDefaultAndTheStatusIsTwo) {
-    const ProcessResult result = Scan({m_path});
-    EXPECT_EQ(result.m_exitCode, 2);
-    EXPECT_THAT(OutputLines(result.m_stdout), ElementsAreArray(ExpectedLog()));
-    EXPECT_FALSE(fs::exists(m_path));
 }
 
-TEST_F(UndelimitedBlockScanTest, KeepOnErrorLeavesTheFileWhole) {
-    const ProcessResult result = Scan({"--keep-on-error", m_path});
-    EXPECT_EQ(result.m_exitCode, 2);
-    EXPECT_THAT(OutputLines(result.m_stdout), ElementsAreArray(ExpectedLog()));
-    EXPECT_EQ(ReadBytes(m_path), "Rem I am sorry! happy time\n");
-}
-
+// A file no mask matches is never touched, nor checked.
 TEST_F(KelvaneScanTest, MissingPathGetsItsBannerAndAMessageAndTheOthersAreScanned) {
     const std::string missing = (m_dir.Root() / "gone").string();
     const std::string page = m_dir.Write("page.htm", "clean\n");
-    const ProcessResult result = Scan({missing, page});
+    const std::string sheet = m_dir.Write("style.css", kBlock);
+    const ProcessResult result = Scan({missing, Root()});
     EXPECT_EQ(result.m_exitCode, 2);
     EXPECT_THAT(
         OutputLines(result.m_stdout),
-        ElementsAreArray(Log({{Banner(missing), Banner(page), page, kDone}, Report(1, 0, 0)})));
+        ElementsAreArray(LogThenReport(
+            {DriveBanner(missing), DriveBanner(Root()), page, kEndBanner}, ReportLines(1, 0, 0))));
     EXPECT_THAT(result.m_stderr, HasSubstr(missing + ": not scanned: "));
+    EXPECT_EQ(ReadBytes(sheet), kBlock);
 }
 
 TEST_F(KelvaneScanTest, RelativePathIsShownAbsoluteWithoutATrailingSeparator) {
@@ -173,62 +115,22 @@ TEST_F(KelvaneScanTest, RelativePathIsShownAbsoluteWithoutATrailingSeparator) {
     const ProcessResult result =
         Scan({std::string(".") + static_cast<char>(fs::path::preferred_separator)});
     fs::current_path(before);
-    ASSERT_THAT(OutputLines(result.m_stdout), ::testing::SizeIs(::testing::Ge(2u)));
-    EXPECT_EQ(OutputLines(result.m_stdout)[0], Banner(Root()));
-    EXPECT_EQ(OutputLines(result.m_stdout)[1], page);
+    const std::vector<std::string> lines = OutputLines(result.m_stdout);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0] + "\n" + lines[1], DriveBanner(Root()) + "\n" + page);
 }
 
-// Every mistake on the command line: status 2, a hint on standard error,
-// no scan at all, the tree as it was. "DIR" stands for a folder holding an
-// infected page and an empty folder "bak".
-class UsageErrorTest : public ::testing::TestWithParam<std::vector<std::string>> {};
-
-TEST_P(UsageErrorTest, ScansNothingAndSaysWhy) {
-    TempDir dir;
-    dir.Write("page.htm", kBlock);
-    fs::create_directory(dir.Root() / "bak");
-    const TreeSnapshot before = SnapshotOf(dir.Root());
-    std::vector<std::string> args = GetParam();
-    for (std::string& arg : args) {
-        if (arg.rfind("DIR", 0) == 0) {
-            arg = (dir.Root() / fs::path(arg.substr(3)).relative_path()).string();
-        }
-    }
-    const ProcessResult result = Scan(args);
-    EXPECT_EQ(result.m_exitCode, 2);
-    EXPECT_THAT(result.m_stdout, IsEmpty());
-    EXPECT_THAT(result.m_stderr, StartsWith("kelvane-scan: "));
-    EXPECT_THAT(result.m_stderr, HasSubstr("--help"));
-    EXPECT_EQ(Differences(before, SnapshotOf(dir.Root()), true), "");
-}
-
-// An empty PATH (what "$UNSET" gives) is tried in a dry run, so that a
-// broken rule reads the current folder rather than changing it.
-INSTANTIATE_TEST_SUITE_P(
-    Mistakes, UsageErrorTest,
-    ::testing::Values(std::vector<std::string>{},
-                      std::vector<std::string>{"--signature", "", "DIR"},
-                      std::vector<std::string>{"--signature", " ", "DIR"},
-                      std::vector<std::string>{"--signature", "\t ", "DIR"},
-                      std::vector<std::string>{"--dry-run", "", "DIR"},
-                      std::vector<std::string>{"--report", "", "DIR"},
-                      std::vector<std::string>{"--backup-dir", "", "DIR"},
-                      std::vector<std::string>{"--restore", "", "DIR"},
-                      std::vector<std::string>{"--report", "DIR/page.htm", "DIR"},
-                      std::vector<std::string>{"--backup-dir", "DIR/bak", "--report",
-                                               "DIR/bak/manifest.jsonl", "DIR/page.htm"},
-                      std::vector<std::string>{"--bogus", "DIR"},
-                      std::vector<std::string>{"DIR", "--signature"},
-                      std::vector<std::string>{"--all-drives", "DIR"}));
-
-// The usual conventions, run in a folder holding "-site/page.htm" (infected)
-// with "-site" given relative: "--" ends the options, a value may follow
-// its option after "=", and a mask that can match nothing is warned of
-// while the scan runs as asked.
+// Command lines run in a folder holding "-site/page.htm" (infected) and an
+// empty folder "bak". A mistake ("" said): status 2, a hint on standard
+// error, no scan at all, the tree as it was, no folder "new". Otherwise the
+// usual conventions: "--" ends the options, a value may follow its option
+// after "=", and a mask that can match nothing is warned of while the scan
+// runs as asked.
+using Args = std::vector<std::string>;
 struct CommandLine {
-    std::vector<std::string> m_args;
+    Args m_args;
     int m_exitCode;
-    std::string m_stderr;  // a part of standard error; "" when it must be empty
+    std::string m_said;  // a part of standard error; "" when it must be empty
 };
 
 void PrintTo(const CommandLine& line, std::ostream* out) {
@@ -237,62 +139,67 @@ void PrintTo(const CommandLine& line, std::ostream* out) {
 
 class CommandLineTest : public ::testing::TestWithParam<CommandLine> {};
 
-TEST_P(CommandLineTest, FollowsTheUsualConventions) {
+TEST_P(CommandLineTest, IsTakenAsItMeans) {
     TempDir dir;
     fs::create_directory(dir.Root() / "-site");
+    fs::create_directory(dir.Root() / "bak");
     dir.Write((fs::path("-site") / "page.htm").string(), kBlock);
-    const fs::path before = fs::current_path();
+    const std::string before = SnapshotOf(dir.Root());
+    const fs::path cwd = fs::current_path();
     fs::current_path(dir.Root());
     const ProcessResult result = Scan(GetParam().m_args);
-    fs::current_path(before);
+    fs::current_path(cwd);
     EXPECT_EQ(result.m_exitCode, GetParam().m_exitCode) << result.m_stdout << result.m_stderr;
-    if (GetParam().m_stderr.empty()) {
-        EXPECT_THAT(result.m_stderr, IsEmpty());
+    if (GetParam().m_exitCode == 2 && GetParam().m_said.empty()) {
+        EXPECT_THAT(result.m_stdout, IsEmpty());
+        EXPECT_THAT(result.m_stderr, StartsWith("kelvane-scan: "));
+        EXPECT_THAT(result.m_stderr, HasSubstr("--help"));
+        EXPECT_EQ(SnapshotOf(dir.Root()), before);
+        EXPECT_FALSE(fs::exists(dir.Root() / "new"));
     } else {
-        EXPECT_THAT(result.m_stderr, HasSubstr(GetParam().m_stderr));
+        EXPECT_EQ(result.m_stderr.empty(), GetParam().m_said.empty()) << result.m_stderr;
+        EXPECT_THAT(result.m_stderr, HasSubstr(GetParam().m_said));
     }
 }
 
-const char kNoMatch[] = " matches no file";
+// An empty PATH (what "$UNSET" gives) is tried in a dry run, so that a
+// broken rule reads the current folder rather than changing it.
+INSTANTIATE_TEST_SUITE_P(
+    Mistakes, CommandLineTest,
+    ::testing::Values(
+        CommandLine{{}, 2, ""}, CommandLine{{"--signature", "", "./-site"}, 2, ""},
+        CommandLine{{"--signature=\t ", "./-site"}, 2, ""},
+        CommandLine{{"--dry-run", "", "./-site"}, 2, ""},
+        CommandLine{{"--report", "", "./-site"}, 2, ""},
+        CommandLine{{"--backup-dir", "", "./-site"}, 2, ""},
+        CommandLine{{"--restore", "", "./-site"}, 2, ""},
+        CommandLine{{"--report", "./-site/page.htm", "./-site"}, 2, ""},
+        CommandLine{
+            {"--backup-dir", "bak", "--report", "bak/manifest.jsonl", "./-site/page.htm"}, 2, ""},
+        CommandLine{{"--bogus", "./-site"}, 2, ""}, CommandLine{{"-site"}, 2, ""},
+        CommandLine{{"--quiet=yes", "./-site"}, 2, ""},
+        CommandLine{{"./-site", "--signature"}, 2, ""},
+        CommandLine{{"--all-drives", "./-site"}, 2, ""},
+        CommandLine{{"--dry-run", "--backup-dir", "new", "./-site/page.htm"}, 2, ""},
+        CommandLine{{"--force", "./-site"}, 2, ""},
+        CommandLine{{"--restore", "bak", "--dry-run"}, 2, ""},
+        CommandLine{{"--restore", "bak", "--keep-on-error"}, 2, ""},
+        CommandLine{{"--backup-dir", "new", "--all-drives"}, 2, ""}));
 
 INSTANTIATE_TEST_SUITE_P(
     Conventions, CommandLineTest,
     ::testing::Values(
         CommandLine{{"--", "-site"}, 1, ""},
         CommandLine{{"--quiet", "--", "-site", "--"}, 2, "--: not scanned"},
-        CommandLine{{"-site"}, 2, "unknown option -site"},
         CommandLine{{"--signature=Rem I am sorry! happy time", "--file-types=*.htm *.*",
-                     "--first-string=<script", "--last-string=</script>", "--exclude=**/x",
                      "--report=r.jsonl", "--", "-site"},
                     1,
                     ""},
         CommandLine{{"--file-types", "*.HTM", "--report", "r.jsonl", "--", "-site"}, 1, ""},
-        CommandLine{{"--signature=", "--", "-site"}, 2, "the signature must not be empty"},
-        CommandLine{{"--report=", "--", "-site"}, 2, "--report must not be empty"},
-        CommandLine{{"--quiet=yes", "--", "-site"}, 2, "--quiet takes no value"},
-        CommandLine{{"--bogus=1", "--", "-site"}, 2, "unknown option --bogus"},
-        CommandLine{{"--file-types=*", "--", "-site"}, 0, std::string("mask *") + kNoMatch},
+        CommandLine{{"--file-types=*", "--", "-site"}, 0, "mask * matches no file"},
         CommandLine{
-            {"--file-types=page.htm", "--", "-site"}, 0, std::string("mask page.htm") + kNoMatch},
-        CommandLine{{"--file-types=*htm", "--", "-site"}, 0, std::string("mask *htm") + kNoMatch},
-        CommandLine{{"--file-types=?.htm", "--", "-site"}, 0, std::string("mask ?.htm") + kNoMatch},
-        CommandLine{{"--file-types=*.x.htm *.htm", "--", "-site"},
-                    1,
-                    std::string("mask *.x.htm") + kNoMatch}));
-
-TEST(KelvaneScanHelp, NamesEveryOptionDefaultAndExitStatus) {
-    const ProcessResult result = Scan({"--help"});
-    EXPECT_EQ(result.m_exitCode, 0);
-    for (const char* text :
-         {"--signature", "--first-string", "--last-string", "--file-types", "--remove-on-error",
-          "--keep-on-error", "--all-drives", "--exclude", "--quiet", "--version", "  --  ",
-          "--report=FILE", "\"Rem I am sorry! happy time\"", "\"<script language\"",
-          "\"</script>\"", "\"*.htm *.html *.hta *.vbs *.htt\"", "Exit status: 0", "1 infected",
-          "2 a file"}) {
-        EXPECT_THAT(result.m_stdout, HasSubstr(text));
-    }
-    EXPECT_THAT(Scan({"--version"}).m_stdout, StartsWith("kelvane-scan 1."));
-}
+            {"--file-types=*.x.htm *.htm", "--", "-site"}, 1, "mask *.x.htm matches no file"},
+        CommandLine{{"--help"}, 0, ""}, CommandLine{{"--version"}, 0, ""}));
 
 // Ctrl+C, kill and a closed terminal in the middle of a long scan: the file
 // being treated is finished, the break banner and the report end the log,
@@ -306,39 +213,36 @@ TEST_P(InterruptTest, EndsTheScanWithTheBreakBannerTheReportAndStatusTwo) {
     // program it starts with redirected output; the handler is tested alone.
     GTEST_SKIP() << "Ctrl+C does not reach a started program under Wine";
 #endif
-    const std::string original = std::string(20000, 'x') + "\n" + kBlock;
+    const std::string cleaned = std::string(20000, 'x') + "\n";
     const int kFiles = 2000;
     for (int i = 0; i < kFiles; ++i) {
-        m_dir.Write("page" + std::to_string(i) + ".htm", original);
+        m_dir.Write("page" + std::to_string(i) + ".htm", cleaned + kBlock);
     }
     const TempDir out;
-    const std::string report = out.Path("report.jsonl");
-    ChildProcess scan("kelvane-scan", {"--report", report, Root()});
+    ChildProcess scan("kelvane-scan", {"--report", out.Path("report.jsonl"), Root()});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (scan.OutputSoFar().empty() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     scan.Interrupt(GetParam());
     const ProcessResult result = scan.Wait();
-    const std::vector<std::string> lines = OutputLines(result.m_stdout);
-    ASSERT_GE(lines.size(), 5u);
-    EXPECT_EQ(lines[lines.size() - 5], kBreak);
     int entries = 0;
-    int cleaned = 0;
+    int treated = 0;
     for (const fs::directory_entry& entry : fs::directory_iterator(m_dir.Root())) {
-        ++entries;
         const std::string bytes = ReadBytes(entry.path().string());
-        ASSERT_TRUE(bytes == original || bytes == std::string(20000, 'x') + "\n")
-            << entry.path() << " is neither the old nor the new content";
-        cleaned += bytes != original;
+        ASSERT_TRUE(bytes == cleaned + kBlock || bytes == cleaned) << entry.path();
+        ++entries;
+        treated += bytes == cleaned;
     }
     EXPECT_EQ(entries, kFiles) << "no file lost, no temporary file left";
-    EXPECT_LT(cleaned, kFiles) << "the scan stopped early";
-    EXPECT_EQ(lines[lines.size() - 2],
-              "Infected and successful treat files: " + std::to_string(cleaned));
+    EXPECT_LT(treated, kFiles) << "the scan stopped early";
+    const std::vector<std::string> lines = OutputLines(result.m_stdout);
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(lines[lines.size() - 5], LogText::kBreakBanner);
+    EXPECT_EQ(lines[lines.size() - 2], LogText::TreatedCount(treated));
     EXPECT_EQ(result.m_exitCode, 2);
     EXPECT_THAT(result.m_stderr, HasSubstr("kelvane-scan: interrupted: the scan did not finish"));
-    EXPECT_THAT(ReadBytes(report), HasSubstr(",\"interrupted\":true,"));
+    EXPECT_THAT(ReadBytes(out.Path("report.jsonl")), HasSubstr(",\"interrupted\":true,"));
 }
 
 #ifdef _WIN32
@@ -347,39 +251,34 @@ INSTANTIATE_TEST_SUITE_P(Signals, InterruptTest, ::testing::Values(SIGINT, SIGBR
 INSTANTIATE_TEST_SUITE_P(Signals, InterruptTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP));
 #endif
 
-// Fills a tree of two levels with files pages, one in twenty infected.
-void GrowTree(const fs::path& root, int files) {
-    for (int i = 0; i < files; ++i) {
-        const fs::path folder =
-            root / ("a" + std::to_string(i % 7)) / ("b" + std::to_string(i / 10));
-        fs::create_directories(folder);
-        std::ofstream(folder / ("p" + std::to_string(i) + ".htm"), std::ios::binary)
-            << std::string(4000, 'x') << "\n"
-            << (i % 20 == 0 ? kBlock : "");
-    }
-}
-
 // A walk keeps one listing per level of the current branch and a treatment
 // one file, so a scan of many files needs no more memory than one of few
-// files in a tree as deep.
+// files in a tree as deep: two levels, one page in twenty infected.
 TEST(KelvaneScanMemory, DoesNotGrowWithTheNumberOfFiles) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the sanitizer keeps freed memory in quarantine";
 #endif
-    if (Scan({"--version"}).m_peakMemoryKb == 0) {
-        GTEST_SKIP() << "this system does not tell a program's peak memory";
+    long peakKb[2] = {};
+    for (const int files : {100, 4000}) {
+        TempDir dir;
+        for (int i = 0; i < files; ++i) {
+            const fs::path folder =
+                dir.Root() / ("a" + std::to_string(i % 7)) / ("b" + std::to_string(i / 10));
+            fs::create_directories(folder);
+            std::ofstream(folder / ("p" + std::to_string(i) + ".htm"), std::ios::binary)
+                << std::string(4000, 'x') << "\n"
+                << (i % 20 == 0 ? kBlock : "");
+        }
+        const ProcessResult result = Scan({dir.Root().string()});
+        ASSERT_THAT(OutputLines(result.m_stdout),
+                    ::testing::Contains(LogText::CheckedCount(files)));
+        if (result.m_peakMemoryKb == 0) {
+            GTEST_SKIP() << "this system does not tell a program's peak memory";
+        }
+        peakKb[files > 100] = result.m_peakMemoryKb;
     }
-    TempDir small;
-    TempDir large;
-    GrowTree(small.Root(), 100);
-    GrowTree(large.Root(), 4000);
-    const ProcessResult few = Scan({small.Root().string()});
-    const ProcessResult many = Scan({large.Root().string()});
-    ASSERT_EQ(many.m_exitCode, 1);
-    EXPECT_THAT(OutputLines(many.m_stdout), ::testing::Contains("Total checked files: 4000"));
-    EXPECT_LT(many.m_peakMemoryKb - few.m_peakMemoryKb, 1024)
-        << "peak memory " << few.m_peakMemoryKb << " KB for 100 files, " << many.m_peakMemoryKb
-        << " KB for 4000";
+    EXPECT_LT(peakKb[1] - peakKb[0], 1024)
+        << peakKb[0] << " KB for 100 files, " << peakKb[1] << " KB for 4000";
 }
 
 #ifdef _WIN32
@@ -398,7 +297,7 @@ TEST(KelvaneScanAllDrives, WalksEveryDriveOfTheSandbox) {
     const std::vector<std::string> lines = OutputLines(result.m_stdout);
     fs::remove_all("C:\\all-drives");
     ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.front(), Banner("C:\\"));
+    EXPECT_EQ(lines.front(), DriveBanner("C:\\"));
     EXPECT_THAT(lines, ::testing::Contains(page));
     EXPECT_EQ(result.m_exitCode, 1);
 }

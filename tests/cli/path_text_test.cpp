@@ -4,28 +4,33 @@
 
 namespace {
 
+// Whole names only; on Windows names differing only in case, or in the
+// separator, are one file.
 TEST(IsAtOrBelow, TakesWholeNamesOnly) {
-    EXPECT_TRUE(IsAtOrBelow("/srv/www", "/srv/www"));
-    EXPECT_TRUE(IsAtOrBelow("/srv/www/keep", "/srv/www"));
-    EXPECT_TRUE(IsAtOrBelow("/srv", "/"));
-    EXPECT_FALSE(IsAtOrBelow("/srv/www-keep", "/srv/www"));
-    EXPECT_FALSE(IsAtOrBelow("/srv", "/srv/www"));
-    EXPECT_FALSE(IsAtOrBelow("/srv", ""));
-}
-
+    const struct {
+        const char* m_path;
+        const char* m_root;
+        bool m_below;
+    } kCases[] = {
+        {"/srv/www", "/srv/www", true},
+        {"/srv/www/keep", "/srv/www", true},
+        {"/srv", "/", true},
+        {"/srv/www-keep", "/srv/www", false},
+        {"/srv", "/srv/www", false},
+        {"/srv", "", false},
 #ifdef _WIN32
-// Names differing only in case, or in the separator, are one file on Windows.
-TEST(IsAtOrBelow, IgnoresCaseAndTheKindOfSeparatorOnWindows) {
-    EXPECT_TRUE(IsAtOrBelow("C:\\Site\\Keep", "c:\\site"));
-    EXPECT_TRUE(IsAtOrBelow("c:/site/keep", "C:\\SITE"));
-    EXPECT_TRUE(IsAtOrBelow("D:\\keep", "d:\\"));
-    EXPECT_FALSE(IsAtOrBelow("C:\\Sites\\Keep", "c:\\site"));
-}
+        {"C:\\Site\\Keep", "c:\\site", true},
+        {"c:/site/keep", "C:\\SITE", true},
+        {"D:\\keep", "d:\\", true},
+        {"C:\\Sites\\Keep", "c:\\site", false},
 #else
-TEST(IsAtOrBelow, HeedsCaseAndTakesOnlySlashAsSeparatorOnPosix) {
-    EXPECT_FALSE(IsAtOrBelow("/Srv/www/keep", "/srv/www"));
-    EXPECT_FALSE(IsAtOrBelow("/srv/www\\keep", "/srv/www"));
-}
+        {"/Srv/www/keep", "/srv/www", false},
+        {"/srv/www\\keep", "/srv/www", false}
 #endif
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(IsAtOrBelow(c.m_path, c.m_root), c.m_below) << c.m_path << " " << c.m_root;
+    }
+}
 
 }  // namespace

@@ -5,13 +5,13 @@
 
 #include <sstream>
 
+#include "core/log_text.h"
 #include "support/terminal_screen.h"
 
 namespace {
 
 using std::chrono::milliseconds;
 using ::testing::ElementsAre;
-using ::testing::EndsWith;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
 
@@ -33,12 +33,6 @@ protected:
         TerminalScreen screen;
         screen.Receive(m_terminal.str());
         return screen.Lines();
-    }
-
-    std::size_t WidestLine() const {
-        TerminalScreen screen;
-        screen.Receive(m_terminal.str());
-        return screen.WidestLine();
     }
 
     std::ostringstream m_terminal;
@@ -73,10 +67,10 @@ TEST_F(ProgressLineTest, HiddenLineLeavesTheLogAloneAndComesBackAsItWasUntilTheN
     EXPECT_THAT(Screen(), ElementsAre("/a/index.htm", StartsWith("1 examined,")));
 
     line.Hide();
-    m_terminal << "       ==>>Infected. Remove OK!!!\n";
+    m_terminal << LogText::kRemoveOk << "\n";
     m_now += milliseconds(100);
     line.Show(Totals(2, 1), "/a");
-    EXPECT_THAT(Screen(), ElementsAre("/a/index.htm", "       ==>>Infected. Remove OK!!!",
+    EXPECT_THAT(Screen(), ElementsAre("/a/index.htm", LogText::kRemoveOk,
                                       StartsWith("2 examined, 1 infected,")));
 }
 
@@ -90,43 +84,45 @@ TEST_F(ProgressLineTest, ShorterRefreshLeavesNothingOfTheLongerLine) {
     EXPECT_THAT(Screen(), IsEmpty());
 }
 
-TEST_F(ProgressLineTest, LineNeverReachesTheLastColumn) {
-    const std::string folder = "/srv/www/" + std::string(100, 'x') + "/end";
-    ProgressLine line = MakeLine(60);
-    line.Show(Totals(12), folder);
-    EXPECT_EQ(WidestLine(), 59u);
-    EXPECT_THAT(Screen(), ElementsAre(AllOf(StartsWith("12 examined, 0 infected, 0 problems"),
-                                            EndsWith("...xxxx/end"))));
+// One refresh: the line never reaches the last column, cutting the folder
+// from its start and then the figures, and shows control bytes of a name as
+// question marks.
+TEST_F(ProgressLineTest, LineFitsTheTerminalAndShowsNoControlByte) {
+    const struct {
+        int m_columns;
+        std::string m_folder;
+        const char* m_shown;
+    } kCases[] = {{60, "/srv/www/" + std::string(100, 'x') + "/end",
+                   "12 examined, 0 infected, 0 problems, 0 files/s  ...xxxx/end"},
+                  {20, "/srv/www", "12 examined, 0 infe"},
+                  {80, "/srv/a\nb\rc\x1b[2J\x7f",
+                   "12 examined, 0 infected, 0 problems, 0 files/s  /srv/a?b?c?[2J?"}};
+    for (const auto& c : kCases) {
+        m_terminal.str("");
+        MakeLine(c.m_columns).Show(Totals(12), c.m_folder);
+        EXPECT_THAT(Screen(), ElementsAre(c.m_shown)) << c.m_columns << " columns";
+    }
 }
 
-TEST_F(ProgressLineTest, FiguresWiderThanTheTerminalAreCut) {
-    ProgressLine line = MakeLine(20);
-    line.Show(Totals(12), "/srv/www");
-    EXPECT_THAT(Screen(), ElementsAre("12 examined, 0 infe"));
-}
-
-TEST_F(ProgressLineTest, ControlBytesOfAFolderNameAreShownAsQuestionMarks) {
-    ProgressLine line = MakeLine(80);
-    line.Show(Totals(0), "/srv/a\nb\rc\x1b[2J\x7f");
-    EXPECT_THAT(Screen(), ElementsAre(EndsWith("  /srv/a?b?c?[2J?")));
-}
-
-TEST(TailThatFits, KeepsWholeTextThatFits) {
-    EXPECT_EQ(TailThatFits("/srv/www", 8, CodePage::SingleByte()), "/srv/www");
-    EXPECT_EQ(TailThatFits("/srv/www", 7, CodePage::SingleByte()), ".../www");
-    EXPECT_EQ(TailThatFits("/srv/www", 2, CodePage::SingleByte()), "");
-}
-
-TEST(TailThatFits, NeverCutsACharacter) {
-    // "/d/" and two UTF-8 characters of two bytes each: the cut falls inside
-    // the first one, which then goes whole.
-    EXPECT_EQ(TailThatFits("/d/\xC3\xA9\xC3\xA8", 6, CodePage::SingleByte()), "...\xC3\xA8");
-
-    // A double-byte name whose trail bytes look like ASCII letters: the cut
-    // falls on a trail byte and moves on to the next character.
+// The whole text when it fits; else its tail after "...", never cutting a
+// character: in UTF-8, or in a double-byte code page whose trail bytes look
+// like ASCII letters.
+TEST(TailThatFits, KeepsWholeCharacters) {
     const CodePage shiftJis = CodePage::DoubleByte({{0x81, 0x9F}, {0xE0, 0xFC}});
-    EXPECT_EQ(TailThatFits("/\x82\x61\x82\x62\x82\x63", 6, shiftJis), "...\x82\x63");
-    EXPECT_EQ(TailThatFits("//\x82\x61\x82\x62\x82\x63", 7, shiftJis), "...\x82\x62\x82\x63");
+    const struct {
+        const char* m_text;
+        std::size_t m_columns;
+        const CodePage& m_codePage;
+        const char* m_tail;
+    } kCases[] = {{"/srv/www", 8, CodePage::SingleByte(), "/srv/www"},
+                  {"/srv/www", 7, CodePage::SingleByte(), ".../www"},
+                  {"/srv/www", 2, CodePage::SingleByte(), ""},
+                  {"/d/\xC3\xA9\xC3\xA8", 6, CodePage::SingleByte(), "...\xC3\xA8"},
+                  {"/\x82\x61\x82\x62\x82\x63", 6, shiftJis, "...\x82\x63"},
+                  {"//\x82\x61\x82\x62\x82\x63", 7, shiftJis, "...\x82\x62\x82\x63"}};
+    for (const auto& c : kCases) {
+        EXPECT_EQ(TailThatFits(c.m_text, c.m_columns, c.m_codePage), c.m_tail) << c.m_columns;
+    }
 }
 
 }  // namespace

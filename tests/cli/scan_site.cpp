@@ -2,37 +2,32 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #include "tree_snapshot.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string Sub(const std::string& folder, const std::string& name) {
-    return (fs::path(folder) / name).string();
-}
-
-}  // namespace
-
 void MakeInfectedSite(const TempDir& dir) {
     fs::create_directories(dir.Root() / "pages" / "deep");
-    dir.Write("index.htm", std::string("<html>\n") + kBlock + "</html>\n");
-    dir.Write(Sub("pages", "crlf.html"),
-              "<p>\r\n<script language=x>\r\nRem I am sorry! happy time\r\n</script>\r\n");
-    dir.Write(Sub("pages", "two.vbs"), std::string("a\n") + kBlock + "b\n" + kBlock);
-    dir.Write(Sub("pages", "locked.hta"), std::string("x\n") + kBlock);
-    dir.Write(Sub("pages", ".hidden.htt"), std::string("y\n") + kBlock);
-    dir.Write(Sub("pages", "broken.htm"), "Rem I am sorry! happy time\n");
-    dir.Write(Sub(Sub("pages", "deep"), "clean.htm"), "<html>\n</html>\n");
-    dir.Write("style.css", kBlock);
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(dir.Root())) {
-        if (entry.is_regular_file()) {
-            DateLongAgo(entry.path().string());
-        }
+    const fs::path pages = "pages";
+    const std::string block = kBlock;
+    for (const auto& [name, bytes] : std::vector<std::pair<fs::path, std::string>>{
+             {"index.htm", "<html>\n" + block + "</html>\n"},
+             {pages / "crlf.html",
+              "<p>\r\n<script language=x>\r\nRem I am sorry! happy time\r\n</script>\r\n"},
+             {pages / "two.vbs", "a\n" + block + "b\n" + block},
+             {pages / "locked.hta", "x\n" + block},
+             {pages / ".hidden.htt", "y\n" + block},
+             {pages / "broken.htm", "Rem I am sorry! happy time\n"},
+             {pages / "deep" / "clean.htm", "<html>\n</html>\n"},
+             {"style.css", block}}) {
+        DateLongAgo(dir.Write(name.string(), bytes));
     }
-    fs::permissions(dir.Root() / "pages" / "locked.hta",
+    fs::permissions(dir.Root() / pages / "locked.hta",
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
 }
@@ -48,7 +43,27 @@ std::string DeletedFile(const TempDir& dir) {
 }
 
 ProcessResult Scan(const std::vector<std::string>& args) {
-    return RunProgram("kelvane-scan", args);
+    ChildProcess scan("kelvane-scan", args);
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    bool hung = false;
+    std::thread watchdog([&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        hung = !ended.wait_for(lock, std::chrono::minutes(2), [&] { return done; });
+        if (hung) {
+            scan.Kill();
+        }
+    });
+    ProcessResult result = scan.Wait();
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        done = true;
+    }
+    ended.notify_one();
+    watchdog.join();
+    EXPECT_FALSE(hung) << "kelvane-scan hung:\n" << result.m_stdout;
+    return result;
 }
 
 std::vector<std::string> OutputLines(const std::string& output) {

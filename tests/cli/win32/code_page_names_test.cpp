@@ -16,6 +16,7 @@
 #include "cli/glob.h"
 #include "cli/path_text.h"
 #include "cli/scan_site.h"
+#include "core/log_text.h"
 #include "framework/module_names.h"
 #include "support/temp_dir.h"
 
@@ -148,9 +149,10 @@ INSTANTIATE_TEST_SUITE_P(CodePage932, ModuleNameTest,
 
 // The walk, through the command (the window walks with the same code): from
 // the folder above, or from a PATH that is the folder itself; and the copy a
-// backup keeps of the page, which a restore puts back. The page's own name
-// holds the same byte, which must split neither its temporary file's name
-// nor its copy's path.
+// backup keeps of the page, in a backup folder that lies in such a folder
+// too, which a restore of that PATH puts back. The page's own name holds the
+// same byte, which must split neither its temporary file's name nor its
+// copy's path.
 struct WalkCase {
     std::string m_name;
     unsigned m_codePage;
@@ -163,46 +165,33 @@ void PrintTo(const WalkCase& row, std::ostream* out) {
 
 using WalkTest = CodePageTest<WalkCase>;
 
-void WriteWholeFile(const std::string& path, const std::string& bytes) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written = 0;
-    EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-    CloseHandle(file);
+// Makes a folder named kHyo in parent; returns its path.
+std::string HyoFolderIn(const TempDir& parent) {
+    const std::string folder = Join({parent.Root().string(), kHyo});
+    EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << GetLastError();
+    return folder;
 }
 
-TEST_P(WalkTest, InfectedPageInAFolderEndingInATrailBackslashIsCleaned) {
+TEST_P(WalkTest, InfectedPageInAFolderEndingInATrailBackslashIsCleanedAndRestored) {
     const TempDir dir;
-    const std::string folder = Join({dir.Root().string(), kHyo});
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    const TempDir backupParent;
+    const std::string backup = Join({HyoFolderIn(backupParent), "bk"});
+    const std::string folder = HyoFolderIn(dir);
     const std::string page = Join({folder, kHyo + std::string(".htm")});
-    WriteWholeFile(page, std::string("<html>\n") + kBlock);
+    const std::string infected = std::string("<html>\n") + kBlock;
+    const HANDLE file = CreateFileA(page.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    ASSERT_TRUE(
+        WriteFile(file, infected.data(), static_cast<DWORD>(infected.size()), &written, nullptr));
+    CloseHandle(file);
     const std::string path = GetParam().m_pathIsTheFolder ? folder : dir.Root().string();
-    const ProcessResult result = Scan({path});
+    const ProcessResult result = Scan({"--backup-dir", backup, path});
     const std::vector<std::string> log = OutputLines(result.m_stdout);
     ASSERT_GE(log.size(), 2u) << result.m_stderr;
     EXPECT_THAT(std::vector<std::string>(log.begin(), log.begin() + 2),
-                ::testing::ElementsAre(
-                    "==================== Drive " + path + " ===================", page));
+                ::testing::ElementsAre(LogText::DriveBanner(path), page));
     EXPECT_EQ(ReadBytes(page), "<html>\n");
-}
-
-using BackupTest = CodePageTest<WalkCase>;
-
-// The backup folder, too, lies in such a folder.
-TEST_P(BackupTest, PageInAFolderEndingInATrailBackslashIsCopiedAndRestored) {
-    const TempDir dir;
-    const TempDir backupParent;
-    const std::string backupFolder = Join({backupParent.Root().string(), kHyo});
-    ASSERT_TRUE(CreateDirectoryA(backupFolder.c_str(), nullptr));
-    const std::string backup = Join({backupFolder, "bk"});
-    const std::string folder = Join({dir.Root().string(), kHyo});
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-    const std::string page = Join({folder, kHyo + std::string(".htm")});
-    const std::string infected = std::string("<html>\n") + kBlock;
-    WriteWholeFile(page, infected);
-    EXPECT_EQ(Scan({"--backup-dir", backup, folder}).m_exitCode, 1);
     // The copy lies at the page's own path below the backup folder ("C:\" as "C\").
     EXPECT_EQ(ReadBytes(Join({backup, "C", page.substr(3)})), infected);
     const ProcessResult restore = Scan({"--restore", backup, folder});
@@ -214,10 +203,6 @@ TEST_P(BackupTest, PageInAFolderEndingInATrailBackslashIsCopiedAndRestored) {
 INSTANTIATE_TEST_SUITE_P(CodePage932, WalkTest,
                          ::testing::Values(WalkCase{"EnteredByTheWalk", 932, false},
                                            WalkCase{"GivenAsThePath", 932, true}),
-                         CaseName<WalkCase>);
-
-INSTANTIATE_TEST_SUITE_P(CodePage932, BackupTest,
-                         ::testing::Values(WalkCase{"GivenAsThePath", 932, true}),
                          CaseName<WalkCase>);
 
 }  // namespace
