@@ -138,11 +138,19 @@ void SearchAhead::RunHead() {
         DropSteps();
         return;
     }
+    Step& head = m_steps.front();
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_searchEnded.wait(lock, [this] { return m_steps.front().m_search != Search::kWaiting; });
+        // Rather than wait for a search thread to take the head, search it here.
+        if (!m_unsearched.empty() && m_unsearched.front() == &head) {
+            m_unsearched.pop_front();
+            lock.unlock();
+            const Search found = SearchOf(head);
+            lock.lock();
+            head.m_search = found;
+        }
+        m_searchEnded.wait(lock, [&head] { return head.m_search != Search::kWaiting; });
     }
-    const Step& head = m_steps.front();
     Run(head);
     if (head.m_folder != nullptr && --m_stepsInFolder[head.m_folder.get()] == 0) {
         m_stepsInFolder.erase(head.m_folder.get());
@@ -190,6 +198,11 @@ void SearchAhead::DropSteps() {
     m_stepsInFolder.clear();
 }
 
+SearchAhead::Search SearchAhead::SearchOf(const Step& step) {
+    const NamingThrough naming(step.m_folder);
+    return FoundClean(step.m_path) ? Search::kClean : Search::kMustTreat;
+}
+
 void SearchAhead::SearchFiles() {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
@@ -202,12 +215,9 @@ void SearchAhead::SearchFiles() {
         m_unsearched.pop_front();
         ++m_searching;
         lock.unlock();
-        const bool clean = [&step] {
-            const NamingThrough naming(step.m_folder);
-            return FoundClean(step.m_path);
-        }();
+        const Search found = SearchOf(step);
         lock.lock();
-        step.m_search = clean ? Search::kClean : Search::kMustTreat;
+        step.m_search = found;
         --m_searching;
         m_searchEnded.notify_one();
     }

@@ -60,6 +60,7 @@ private:
     void Run(const Step& step);
     void TreatWhileSearchesWait(const std::string& path);
     void DropSteps();
+    static Search SearchOf(const Step& step);
     void SearchFiles();
 
     // The walking thread's.
