@@ -107,6 +107,7 @@ std::string KelvaneApp::SystemMenu() const {
     const HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, procedure, probe,
                                          GetWindowThreadProcessId(m_window, nullptr));
     const std::string answer = ProbeAnswerPath();
+    DeleteFileA(answer.c_str());
     const bool answered =
         hook != nullptr && PostMessageA(m_window, ProbeMessage(), 0, 0) &&
         WaitUntil([&] { return GetFileAttributesA(answer.c_str()) != INVALID_FILE_ATTRIBUTES; });

@@ -23,6 +23,7 @@ bool WaitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds timeout = kGuiTimeout);
 // Sends a message and waits for the answer; throws when the window is gone or hangs.
 LRESULT SendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+// The text of a window or control, that of another process's edit field too.
 std::string WindowText(HWND window);
 // The full path of a file beside the test program.
 std::string BesideTest(const std::string& name);
@@ -50,7 +51,7 @@ public:
     // A key pressed and released in the control, posted as the keyboard does, so that the
     // dialog's own loop sees it.
     void PressKey(int id, WPARAM virtualKey) const;
-    // The entries of the window's system menu, as the probe reads them.
+    // The window's system menu as the probe reads it, one line per entry.
     std::string SystemMenu() const;
 
     // The log, read as it grows: only the lines added since the last read are fetched.
@@ -60,7 +61,7 @@ public:
     std::string LogLine(int index) const;
     // Reads the log until done holds for it; returns the log as then, or as at the timeout.
     LogLines WaitForLog(const std::function<bool(const LogLines&)>& done) const;
-    // Starts a scan and waits for its drive banner. A scan that has logged its report may not
+    // Starts a scan and waits for its first line. A scan that has logged its report may not
     // have ended yet and then Start is ignored, so Start is clicked until a scan begins.
     void StartScan() const;
 

@@ -191,6 +191,7 @@ TEST_F(WindowTest, OpensWithTheDefaultsExitFocusedTheTabOrderAndAboutInTheSystem
     EXPECT_EQ(listStyle & (LVS_TYPEMASK | LVS_NOCOLUMNHEADER), LVS_REPORT | LVS_NOCOLUMNHEADER);
 
     EXPECT_EQ(SendTo(m_app.Window(), DM_GETDEFID), MAKELRESULT(IDOK, DC_HASDEFID));
+    EXPECT_EQ(GetWindowLongA(m_app.Control(IDOK), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
     GUITHREADINFO thread{};
     thread.cbSize = sizeof thread;
     EXPECT_TRUE(WaitUntil([&] {
@@ -258,10 +259,15 @@ TEST_F(SiteTest, LogsEveryMatchingFileInWalkOrderCleansTheInfectedAndScansAgainF
     const HWND list = m_app.Control(IDC_LOG);
     const auto rows = static_cast<std::size_t>(SendTo(list, LVM_GETCOUNTPERPAGE));
     ASSERT_LT(rows, first.size()) << "the log must be longer than the list is high";
-    EXPECT_TRUE(WaitUntil([&] {
-        return static_cast<std::size_t>(SendTo(list, LVM_GETTOPINDEX)) + rows == first.size() &&
-               IsWindowVisible(list);
-    })) << "the log is hidden after the scan, or not scrolled to its end";
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            return static_cast<std::size_t>(SendTo(list, LVM_GETTOPINDEX)) + rows == first.size() &&
+                   IsWindowVisible(list);
+        },
+        std::chrono::seconds(2)))
+        << "the log is hidden after the scan, or not scrolled to its end";
+    EXPECT_FALSE(WaitUntil([&] { return !IsWindowVisible(list); }, std::chrono::seconds(1)))
+        << "the log is hidden again after the scan";
     SaveScreenshotIfAsked(m_app.Window());
 
     // The next scan takes the fields anew and counts from zero: the .htm files, cleaned already,
