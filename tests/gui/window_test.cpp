@@ -50,21 +50,18 @@ std::string Cleaned(const std::string& body) {
 // KELVANE_SCREENSHOT names, when it is set. It is for the documentation (tools/screenshot.sh),
 // not a check.
 const char* const kScreenshotPath = std::getenv("KELVANE_SCREENSHOT");
-
-bool ScreenshotAsked() {
-    return kScreenshotPath != nullptr && *kScreenshotPath != '\0';
-}
+const bool kScreenshotAsked = kScreenshotPath != nullptr && *kScreenshotPath != '\0';
 
 // Without a window manager nothing draws the caption bars, unless Wine is told to draw them
 // itself, before the window opens. Only for the picture: the checks run with Wine as it comes.
 const bool kCaptionsAsked =
-    ScreenshotAsked() && RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver",
-                                         "Decorated", REG_SZ, "N", 2) == ERROR_SUCCESS;
+    kScreenshotAsked && RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver",
+                                        "Decorated", REG_SZ, "N", 2) == ERROR_SUCCESS;
 
 // Copies the window's part of the screen, once it has painted what its last messages changed,
 // into a bottom-up 24-bit bitmap of ours.
 void SaveScreenshotIfAsked(HWND window) {
-    if (!ScreenshotAsked()) {
+    if (!kScreenshotAsked) {
         return;
     }
     SendTo(window, WM_NULL);
