@@ -20,7 +20,7 @@ done <"$build/tests/gui/gui_test_files.txt"
 KELVANE_SCREENSHOT='C:\kelvane-window.bmp' tools/with-xvfb.sh tools/wine-sandbox.sh \
     --template "$build/sandbox/template" "${with[@]}" "$preset" "$work" "$work/c" \
     "$build/tests/gui/gui_test.exe" \
-    --gtest_filter=SiteScanTest.LogsEveryMatchingFileInWalkOrderAndCleansTheInfected
+    --gtest_filter=SiteTest.LogsEveryMatchingFileInWalkOrderCleansTheInfectedAndScansAgainFromZero
 mkdir -p docs
 python3 tools/bmp_to_png.py "$work/c/kelvane-window.bmp" docs/kelvane-window.png
 echo "docs/kelvane-window.png"

@@ -2,123 +2,87 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <sstream>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
+#include <thread>
 
-#include "gui/remote_window.h"
-#include "gui/scan_log.h"
-#include "gui/site_tree.h"
-#include "gui/window_probe.h"
-
-namespace {
-
-constexpr char kMainCaption[] = "Kelvane";
-// Time for a click on Start to show its scan's banner before it is clicked again.
-constexpr std::chrono::milliseconds kStartRetry{3000};
-
-// Start scans every drive: outside the sandbox that would be the whole machine.
-void RequireSandbox() {
-    char drives[256] = "";
-    const DWORD length = GetLogicalDriveStringsA(sizeof drives, drives);
-    if (std::string(drives, length) != std::string("C:\\\0", 4)) {
-        throw std::runtime_error(
-            "C: is not the only drive: run this test in the sandbox (tools/sandbox-test-run.sh)");
-    }
-}
-
-PROCESS_INFORMATION StartProgram(const std::string& path) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::string commandLine = "\"" + path + "\"";
-    if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-        throw std::runtime_error("cannot start " + path);
-    }
-    return process;
-}
-
-// The main window is the one with the log; a message box may carry the same caption.
-HWND FindMainWindow(DWORD processId) {
-    for (const HWND window : VisibleTopLevelWindows(processId)) {
-        if (WindowText(window) == kMainCaption && GetDlgItem(window, kLogList) != nullptr) {
-            return window;
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return nullptr;
+    return true;
 }
 
-std::vector<MenuEntry> ParseMenuEntries(const std::string& answer) {
-    std::vector<MenuEntry> entries;
-    std::istringstream lines(answer);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        MenuEntry entry;
-        fields >> entry.m_id >> entry.m_state;
-        fields.ignore(1);
-        std::getline(fields, entry.m_text);
-        entries.push_back(entry);
+LRESULT SendTo(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 30000, &result)) {
+        throw std::runtime_error("no answer to message " + std::to_string(message));
     }
-    return entries;
+    return static_cast<LRESULT>(result);
 }
 
-// The probe's hook procedure; a pointer to any function goes through void (*)() without a
-// warning.
-HOOKPROC ProbeProcedure(HMODULE probe) {
-    const FARPROC procedure = probe ? GetProcAddress(probe, kWindowProbeHook) : nullptr;
-    return reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(procedure));
+// By message: GetWindowTextA does not read another process's edit fields.
+std::string WindowText(HWND window) {
+    char text[4096] = "";
+    return std::string(text, static_cast<std::size_t>(SendTo(window, WM_GETTEXT, sizeof text,
+                                                             reinterpret_cast<LPARAM>(text))));
 }
 
-// Sets a message hook on thread with the probe, which the system loads into its process.
-class ProbeHook {
-public:
-    explicit ProbeHook(DWORD thread)
-        : m_module(LoadLibraryA(BesideTest("window_probe.dll").c_str())) {
-        const HOOKPROC procedure = ProbeProcedure(m_module);
-        m_hook =
-            procedure ? SetWindowsHookExA(WH_GETMESSAGE, procedure, m_module, thread) : nullptr;
-        if (m_hook == nullptr) {
-            throw std::runtime_error("cannot set the window probe's hook");
-        }
-    }
-    ~ProbeHook() {
-        UnhookWindowsHookEx(m_hook);
-        FreeLibrary(m_module);
-    }
-    ProbeHook(const ProbeHook&) = delete;
-    ProbeHook& operator=(const ProbeHook&) = delete;
-
-private:
-    HMODULE m_module;
-    HHOOK m_hook = nullptr;
-};
-
-}  // namespace
+std::string BesideTest(const std::string& name) {
+    char self[MAX_PATH] = "";
+    const std::string path(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
+    return path.substr(0, path.find_last_of('\\') + 1) + name;
+}
 
 KelvaneApp::KelvaneApp() {
-    RequireSandbox();
-    m_process = StartProgram(BesideTest("Kelvane.exe"));
-    WaitForInputIdle(m_process.hProcess, static_cast<DWORD>(kGuiTimeout.count()));
-    WaitUntil([this] { return (m_window = FindMainWindow(m_process.dwProcessId)) != nullptr; });
+    // Start scans every drive: outside the sandbox that would be the whole machine.
+    char drives[256] = "";
+    if (std::string(drives, GetLogicalDriveStringsA(sizeof drives, drives)) !=
+        std::string("C:\\\0", 4)) {
+        throw std::runtime_error("C: is not the only drive: run in the sandbox");
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    const std::string program = BesideTest("Kelvane.exe");
+    std::string commandLine = "\"" + program + "\"";
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &m_process)) {
+        throw std::runtime_error("cannot start " + program);
+    }
+    // The main window is the one with the log; a message box may carry the same caption.
+    m_window = WaitForWindow([](HWND window) { return GetDlgItem(window, IDC_LOG) != nullptr; });
     if (m_window == nullptr) {
-        End();
         throw std::runtime_error("Kelvane.exe showed no main window");
     }
 }
 
-KelvaneApp::~KelvaneApp() {
-    End();
+KelvaneApp::Process::~Process() {
+    if (WaitForSingleObject(hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(hProcess, 1);
+        WaitForSingleObject(hProcess, INFINITE);
+    }
+    CloseHandle(hThread);
+    CloseHandle(hProcess);
 }
 
-void KelvaneApp::End() {
-    if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(m_process.hProcess, 1);
-        WaitForSingleObject(m_process.hProcess, INFINITE);
-    }
-    CloseHandle(m_process.hThread);
-    CloseHandle(m_process.hProcess);
+HWND KelvaneApp::WaitForWindow(const std::function<bool(HWND)>& wanted) const {
+    HWND window = nullptr;
+    WaitUntil([&] {
+        while ((window = FindWindowExA(nullptr, window, nullptr, nullptr)) != nullptr) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == m_process.dwProcessId && IsWindowVisible(window) && wanted(window)) {
+                return true;
+            }
+        }
+        return false;
+    });
+    return window;
 }
 
 HWND KelvaneApp::Control(int id) const {
@@ -129,76 +93,75 @@ HWND KelvaneApp::Control(int id) const {
     return control;
 }
 
-std::string KelvaneApp::Text(int id) const {
-    return WindowText(Control(id));
+void KelvaneApp::PressKey(int id, WPARAM virtualKey) const {
+    PostMessageA(Control(id), WM_KEYDOWN, virtualKey, 1);
+    PostMessageA(Control(id), WM_KEYUP, virtualKey, static_cast<LPARAM>(0xC0000001u));
 }
 
-void KelvaneApp::SetText(int id, const std::string& text) const {
-    SetWindowTextTo(Control(id), text);
-}
-
-bool KelvaneApp::IsChecked(int id) const {
-    return SendTo(Control(id), BM_GETCHECK) == BST_CHECKED;
-}
-
-int KelvaneApp::FocusedControl() const {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(m_window, nullptr), &info) ||
-        info.hwndFocus == nullptr) {
-        return 0;
-    }
-    return GetDlgCtrlID(info.hwndFocus);
-}
-
-std::vector<MenuEntry> KelvaneApp::SystemMenu() const {
-    static unsigned requests = 0;
-    const unsigned request = GetCurrentProcessId() * 100 + ++requests;
-    const std::string answer = WindowProbeAnswerPath(request);
-    const ProbeHook hook(GetWindowThreadProcessId(m_window, nullptr));
-    PostTo(m_window, WindowProbeMessage(), request);
-    if (!WaitUntil([&] { return GetFileAttributesA(answer.c_str()) != INVALID_FILE_ATTRIBUTES; })) {
+// The system loads the probe into Kelvane.exe to run a message hook on the window's thread.
+std::string KelvaneApp::SystemMenu() const {
+    const HMODULE probe = LoadLibraryA(BesideTest("window_probe.dll").c_str());
+    // Any function pointer goes through void (*)() without a warning.
+    const auto procedure = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void (*)()>(GetProcAddress(probe, "WindowProbeHook")));
+    const HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, procedure, probe,
+                                         GetWindowThreadProcessId(m_window, nullptr));
+    const std::string answer = ProbeAnswerPath();
+    DeleteFileA(answer.c_str());
+    const bool answered =
+        hook != nullptr && PostMessageA(m_window, ProbeMessage(), 0, 0) &&
+        WaitUntil([&] { return GetFileAttributesA(answer.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    UnhookWindowsHookEx(hook);
+    FreeLibrary(probe);
+    if (!answered) {
         throw std::runtime_error("the window probe gave no answer");
     }
-    const std::string entries = ReadWholeFile(answer);
-    DeleteFileA(answer.c_str());
-    return ParseMenuEntries(entries);
-}
-
-void KelvaneApp::Click(int id) const {
-    SendTo(Control(id), BM_CLICK);
-}
-
-void KelvaneApp::PostClick(int id) const {
-    PostTo(Control(id), BM_CLICK);
-}
-
-void KelvaneApp::PostSysCommand(WPARAM command) const {
-    PostTo(m_window, WM_SYSCOMMAND, command);
-}
-
-// Posted, as the keyboard's messages are, so that the dialog's own loop sees them.
-void KelvaneApp::PressKey(int id, WPARAM virtualKey) const {
-    const HWND control = Control(id);
-    PostTo(control, WM_KEYDOWN, virtualKey, 1);
-    PostTo(control, WM_KEYUP, virtualKey, static_cast<LPARAM>(0xC0000001u));
+    std::ifstream file(answer);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 LogLines KelvaneApp::Log() const {
-    // Lines are only ever added, so only the new ones are read.
-    const LogLines added =
-        ListViewTexts(m_process.hProcess, Control(kLogList), static_cast<int>(m_log.size()));
+    const LogLines added = LogFrom(static_cast<int>(m_log.size()), LogLineCount());
     m_log.insert(m_log.end(), added.begin(), added.end());
     return m_log;
 }
 
 int KelvaneApp::LogLineCount() const {
-    return static_cast<int>(SendTo(Control(kLogList), LVM_GETITEMCOUNT));
+    return static_cast<int>(SendTo(Control(IDC_LOG), LVM_GETITEMCOUNT));
 }
 
 std::string KelvaneApp::LogLine(int index) const {
-    const LogLines from = ListViewTexts(m_process.hProcess, Control(kLogList), index);
-    return from.empty() ? std::string() : from.front();
+    return LogFrom(index, index + 1).front();
+}
+
+// LVM_GETITEMTEXTA takes a pointer, which the system does not carry across processes: the item
+// and its text go through memory allocated in Kelvane.exe.
+LogLines KelvaneApp::LogFrom(int first, int last) const {
+    constexpr int kMaxText = 4096;
+    char* const remote = static_cast<char*>(VirtualAllocEx(
+        m_process.hProcess, nullptr, sizeof(LVITEMA) + kMaxText, MEM_COMMIT, PAGE_READWRITE));
+    if (remote == nullptr) {
+        throw std::runtime_error("cannot allocate memory in Kelvane.exe");
+    }
+    LogLines lines;
+    for (int i = first; i < last; ++i) {
+        LVITEMA item{};
+        item.pszText = remote + sizeof item;
+        item.cchTextMax = kMaxText;
+        const bool written =
+            WriteProcessMemory(m_process.hProcess, remote, &item, sizeof item, nullptr);
+        std::string text(static_cast<std::size_t>(SendTo(Control(IDC_LOG), LVM_GETITEMTEXTA,
+                                                         static_cast<WPARAM>(i),
+                                                         reinterpret_cast<LPARAM>(remote))),
+                         '\0');
+        if (!written || !ReadProcessMemory(m_process.hProcess, item.pszText, text.data(),
+                                           text.size(), nullptr)) {
+            throw std::runtime_error("cannot read the log of Kelvane.exe");
+        }
+        lines.push_back(text);
+    }
+    VirtualFreeEx(m_process.hProcess, remote, 0, MEM_RELEASE);
+    return lines;
 }
 
 LogLines KelvaneApp::WaitForLog(const std::function<bool(const LogLines&)>& done) const {
@@ -208,56 +171,31 @@ LogLines KelvaneApp::WaitForLog(const std::function<bool(const LogLines&)>& done
 }
 
 void KelvaneApp::StartScan() const {
-    const int before = CountLinesStartingWith(Log(), kDriveBanner);
-    const auto begun = [&] { return CountLinesStartingWith(Log(), kDriveBanner) > before; };
+    const std::size_t before = Log().size();
     const bool started = WaitUntil([&] {
-        Click(kStartButton);
-        return WaitUntil(begun, kStartRetry);
+        SendTo(Control(IDC_START), BM_CLICK);
+        // Time for the scan's banner to show before Start is clicked again.
+        return WaitUntil([&] { return Log().size() > before; }, std::chrono::seconds(3));
     });
     if (!started) {
         throw std::runtime_error("Start began no scan");
     }
 }
 
-HWND KelvaneApp::WaitForOtherWindow() const {
-    HWND other = nullptr;
-    WaitUntil([&] {
-        const std::vector<HWND> windows = VisibleTopLevelWindows(m_process.dwProcessId, {m_window});
-        other = windows.empty() ? nullptr : windows.front();
-        return other != nullptr;
-    });
-    return other;
-}
-
 bool KelvaneApp::EndsAfter(const std::function<void()>& request) const {
-    constexpr DWORD kGraceMs = 1000;
     return WaitUntil([&] {
         try {
             request();
         } catch (const std::runtime_error&) {
             // The window went away in the meantime; the process is ending.
         }
-        return WaitForSingleObject(m_process.hProcess, kGraceMs) == WAIT_OBJECT_0;
+        return WaitForSingleObject(m_process.hProcess, 1000) == WAIT_OBJECT_0;
     });
 }
 
-bool KelvaneApp::WaitForExit(DWORD& exitCode) const {
-    if (WaitForSingleObject(m_process.hProcess, static_cast<DWORD>(kGuiTimeout.count())) !=
-        WAIT_OBJECT_0) {
-        return false;
-    }
-    return GetExitCodeProcess(m_process.hProcess, &exitCode) != 0;
-}
-
-int CountLinesStartingWith(const LogLines& log, const std::string& prefix) {
-    return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const std::string& line) {
-        return line.compare(0, prefix.size(), prefix) == 0;
-    }));
-}
-
-std::string BesideTest(const std::string& name) {
-    char self[MAX_PATH] = "";
-    const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    const std::string path(self, length);
-    return path.substr(0, path.find_last_of('\\') + 1) + name;
+long KelvaneApp::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    WaitForSingleObject(m_process.hProcess, static_cast<DWORD>(kGuiTimeout.count()));
+    GetExitCodeProcess(m_process.hProcess, &code);
+    return code == STILL_ACTIVE ? -1 : static_cast<long>(code);
 }

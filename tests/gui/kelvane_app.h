@@ -2,91 +2,89 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
 
-// The control ids and commands of Kelvane's main window.
-constexpr int kExitButton = IDOK;
-constexpr int kStopButton = 1001;
-constexpr int kStartButton = 3;
-constexpr int kSignatureEdit = 1005;
-constexpr int kFirstStringEdit = 1006;
-constexpr int kLastStringEdit = 1008;
-constexpr int kFileTypesEdit = 1010;
-constexpr int kHelpButton = 1012;
-constexpr int kWebLinkButton = 1013;
-constexpr int kLogList = 1014;
-constexpr int kRemoveOnErrorCheck = 1015;
-constexpr WPARAM kAboutCommand = 16;
+// The ids of the main window's controls and of its About command.
+#include "res/resource.h"
+
+// Kelvane.exe driven from another process, by the messages that the system carries across and,
+// where it does not, through memory of that process.
+
+// Long enough for a loaded machine: a wait that runs out is a failure, never a measure.
+constexpr std::chrono::milliseconds kGuiTimeout{60000};
 
 using LogLines = std::vector<std::string>;
 
-struct MenuEntry {
-    UINT m_id = 0;
-    UINT m_state = 0;
-    std::string m_text;
-};
+// Polls until the condition holds; false when it still does not after the timeout.
+bool WaitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds timeout = kGuiTimeout);
+// Sends a message and waits for the answer; throws when the window is gone or hangs.
+LRESULT SendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+// The text of a window or control, that of another process's edit field too.
+std::string WindowText(HWND window);
+// The full path of a file beside the test program.
+std::string BesideTest(const std::string& name);
+
+// The window probe (window_probe.cpp), loaded into Kelvane.exe, answers this message with one
+// line per entry of the window's system menu, "id<TAB>state<TAB>text", in a file that appears
+// whole at ProbeAnswerPath().
+inline UINT ProbeMessage() {
+    return RegisterWindowMessageA("KelvaneWindowProbe");
+}
+inline std::string ProbeAnswerPath() {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    return std::string(temp) + "window-probe.txt";
+}
 
 // Kelvane.exe, found beside the test, running with its main window open. It scans every
 // drive, so it is only started where C: is the only one: in the sandbox.
 class KelvaneApp {
 public:
     KelvaneApp();
-    // A program still running is ended.
-    ~KelvaneApp();
-    KelvaneApp(const KelvaneApp&) = delete;
-    KelvaneApp& operator=(const KelvaneApp&) = delete;
 
     HWND Window() const { return m_window; }
     HWND Control(int id) const;
-    std::string Text(int id) const;
-    void SetText(int id, const std::string& text) const;
-    bool IsChecked(int id) const;
-    // The id of the control with the keyboard focus; 0 when none has it.
-    int FocusedControl() const;
-    std::vector<MenuEntry> SystemMenu() const;
-
-    // Clicks a button and returns once its handler has run.
-    void Click(int id) const;
-    // Clicks without waiting, for a button whose handler shows a modal box.
-    void PostClick(int id) const;
-    void PostSysCommand(WPARAM command) const;
-    // A key pressed and released in the control, as the keyboard delivers it to the control
-    // with the focus.
+    // A key pressed and released in the control, posted as the keyboard does, so that the
+    // dialog's own loop sees it.
     void PressKey(int id, WPARAM virtualKey) const;
+    // The window's system menu as the probe reads it, one line per entry.
+    std::string SystemMenu() const;
 
+    // The log, read as it grows: only the lines added since the last read are fetched.
     LogLines Log() const;
     // One line, read alone: for a caller that must not load the window with reading.
     int LogLineCount() const;
     std::string LogLine(int index) const;
-    // Reads the log as it grows until done holds for it; returns the log as then, or as at the
-    // timeout.
+    // Reads the log until done holds for it; returns the log as then, or as at the timeout.
     LogLines WaitForLog(const std::function<bool(const LogLines&)>& done) const;
-    // Starts a scan and waits for its drive banner. A scan that has logged its report may not
+    // Starts a scan and waits for its first line. A scan that has logged its report may not
     // have ended yet and then Start is ignored, so Start is clicked until a scan begins.
     void StartScan() const;
 
-    // A visible window of the program other than the main window, once there is one; null when
-    // none appears in time.
-    HWND WaitForOtherWindow() const;
+    // A visible top-level window of the program that wanted accepts; null when none appears.
+    HWND WaitForWindow(const std::function<bool(HWND)>& wanted) const;
     // Repeats request until the process ends: Exit is refused while a scan runs, and a scan
     // that has logged its report may not have ended yet. False when it never ends.
     bool EndsAfter(const std::function<void()>& request) const;
-    // Waits for the process to end; false when it still runs at the timeout.
-    bool WaitForExit(DWORD& exitCode) const;
+    // The process's exit code once it has ended; -1 when it still runs at the timeout.
+    long ExitCode() const;
 
 private:
-    // Ends the program if it still runs, and lets go of it.
-    void End();
+    // Ended, if it still runs, when let go of.
+    struct Process : PROCESS_INFORMATION {
+        Process() : PROCESS_INFORMATION{} {}
+        ~Process();
+        Process(const Process&) = delete;
+        Process& operator=(const Process&) = delete;
+    };
 
-    PROCESS_INFORMATION m_process{};
+    LogLines LogFrom(int first, int last) const;
+
+    Process m_process;
     HWND m_window = nullptr;
     mutable LogLines m_log;
 };
-
-// How many lines of the log begin with prefix.
-int CountLinesStartingWith(const LogLines& log, const std::string& prefix);
-
-// The full path of a file beside the test program.
-std::string BesideTest(const std::string& name);
