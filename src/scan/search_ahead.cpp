@@ -12,11 +12,14 @@
 namespace {
 
 constexpr int kMostDefaultThreads = 8;
-// How far the searches may run ahead of the log: a few hundred names, and
-// a descriptor for each folder they lie in, well within those a walk keeps
-// free for everything but its listings.
+// How far the searches may run ahead of the log: a few hundred names, in as
+// many folders as a tree of small folders needs to keep every thread busy.
+// Each folder holds a descriptor, within the walk's budget.
 constexpr std::size_t kMostStepsAhead = 256;
-constexpr std::size_t kMostFoldersAhead = 16;
+constexpr std::size_t kMostFoldersAhead = 64;
+// Idle search threads are woken for a batch of files, not for each one: a
+// wake-up costs about as much as searching a small file.
+constexpr std::size_t kSearchBatch = 16;
 
 bool StopRequested() {
     return g_bStopScan.load() != 0;
@@ -108,11 +111,11 @@ void SearchAhead::Push(Step step) {
     }
     m_steps.push_back(std::move(step));
     if (m_steps.back().m_search == Search::kWaiting) {
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            m_unsearched.push_back(&m_steps.back());
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_unsearched.push_back(&m_steps.back());
+        if (m_idle > 0 && m_unsearched.size() >= kSearchBatch) {
+            m_searchWanted.notify_one();
         }
-        m_searchWanted.notify_one();
     }
     RunReadySteps();
     while (m_steps.size() > kMostStepsAhead || m_stepsInFolder.size() > kMostFoldersAhead) {
@@ -141,6 +144,9 @@ void SearchAhead::RunHead() {
     Step& head = m_steps.front();
     {
         std::unique_lock<std::mutex> lock(m_mutex);
+        if (head.m_search == Search::kWaiting && m_idle > 0) {
+            m_searchWanted.notify_all();  // however few files wait, they are wanted now
+        }
         // Rather than wait for a search thread to take the head, search it here.
         if (!m_unsearched.empty() && m_unsearched.front() == &head) {
             m_unsearched.pop_front();
@@ -149,7 +155,7 @@ void SearchAhead::RunHead() {
             lock.lock();
             head.m_search = found;
         }
-        m_searchEnded.wait(lock, [&head] { return head.m_search != Search::kWaiting; });
+        AwaitSearches(lock, [&head] { return head.m_search != Search::kWaiting; });
     }
     Run(head);
     if (head.m_folder != nullptr && --m_stepsInFolder[head.m_folder.get()] == 0) {
@@ -179,20 +185,28 @@ void SearchAhead::Run(const Step& step) {
 void SearchAhead::TreatWhileSearchesWait(const std::string& path) {
     std::unique_lock<std::mutex> lock(m_mutex);
     m_treating = true;
-    m_searchEnded.wait(lock, [this] { return m_searching == 0; });
+    AwaitSearches(lock, [this] { return m_searching == 0; });
     lock.unlock();
     TreatFile(path);  // a raise ends the scan, and with it the searches
     lock.lock();
     m_treating = false;
-    lock.unlock();
-    m_searchWanted.notify_all();
+    if (m_idle > 0 && !m_unsearched.empty()) {
+        m_searchWanted.notify_all();
+    }
+}
+
+template <typename Done>
+void SearchAhead::AwaitSearches(std::unique_lock<std::mutex>& lock, const Done& done) {
+    m_awaiting = true;
+    m_searchEnded.wait(lock, done);
+    m_awaiting = false;
 }
 
 void SearchAhead::DropSteps() {
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         m_unsearched.clear();
-        m_searchEnded.wait(lock, [this] { return m_searching == 0; });
+        AwaitSearches(lock, [this] { return m_searching == 0; });
     }
     m_steps.clear();
     m_stepsInFolder.clear();
@@ -206,8 +220,10 @@ SearchAhead::Search SearchAhead::SearchOf(const Step& step) {
 void SearchAhead::SearchFiles() {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
+        ++m_idle;
         m_searchWanted.wait(
             lock, [this] { return m_quitting || (!m_unsearched.empty() && !m_treating); });
+        --m_idle;
         if (m_quitting) {
             return;
         }
@@ -219,6 +235,8 @@ void SearchAhead::SearchFiles() {
         lock.lock();
         step.m_search = found;
         --m_searching;
-        m_searchEnded.notify_one();
+        if (m_awaiting) {
+            m_searchEnded.notify_one();
+        }
     }
 }

@@ -60,6 +60,10 @@ private:
     void Run(const Step& step);
     void TreatWhileSearchesWait(const std::string& path);
     void DropSteps();
+    // Waits, on the walking thread, until done; the searches wake it only
+    // while it waits.
+    template <typename Done>
+    void AwaitSearches(std::unique_lock<std::mutex>& lock, const Done& done);
     static Search SearchOf(const Step& step);
     void SearchFiles();
 
@@ -73,6 +77,8 @@ private:
     std::condition_variable m_searchEnded;
     std::deque<Step*> m_unsearched;  // in walk order
     int m_searching = 0;
+    int m_idle = 0;           // search threads waiting for files
+    bool m_awaiting = false;  // the walking thread waits for the searches
     bool m_treating = false;
     bool m_quitting = false;
 };

@@ -13,13 +13,24 @@
 
 #include "fileio/file_status.h"
 
+namespace {
+// Per thread, as the listings: the holds of this thread's walk, whose
+// descriptors count against the walk's budget like its listings.
+thread_local std::size_t t_holds = 0;
+}  // namespace
+
 // A descriptor of its own, so that the listing may end or be parked while
-// the hold lives.
+// the hold lives. Made and released on the walking thread.
 class EntryFolder {
 public:
     EntryFolder(std::string path, int descriptor)
-        : m_path(std::move(path)), m_descriptor(descriptor) {}
-    ~EntryFolder() { close(m_descriptor); }
+        : m_path(std::move(path)), m_descriptor(descriptor) {
+        ++t_holds;
+    }
+    ~EntryFolder() {
+        close(m_descriptor);
+        --t_holds;
+    }
     EntryFolder(const EntryFolder&) = delete;
     EntryFolder& operator=(const EntryFolder&) = delete;
 
@@ -34,12 +45,14 @@ thread_local std::vector<ListedFolder*> t_listed;
 // The folder this thread names entries through, before the listings.
 thread_local const EntryFolder* t_namingThrough = nullptr;
 
-// Descriptors left to everything but the listings: the file being treated,
-// its replacement, a backup, the report, the manifest, standard streams.
+// Descriptors left to everything but the listings and holds: the file being
+// treated, its replacement, a backup, the report, the manifest, standard
+// streams, and the files being searched (a search that finds none left
+// leaves its file to the treatment, which reads it again).
 constexpr rlim_t kDescriptorsKeptFree = 32;
 constexpr std::size_t kFewestListings = 4;
 
-// The listings a walk may hold open at once. The soft limit is first raised
+// The listings and holds a walk may keep open at once. The soft limit is first raised
 // to the hard one, as far as a sane number goes.
 std::size_t ListingBudget() {
     static const std::size_t budget = [] {
@@ -129,11 +142,15 @@ NamingThrough::~NamingThrough() {
 
 EntryFolderHold ListedFolder::Hold() {
     EntryFolderHold hold = m_hold.lock();
-    if (hold == nullptr && !Parked()) {
-        const int descriptor = fcntl(m_descriptor, F_DUPFD_CLOEXEC, 0);
-        hold = descriptor < 0 ? nullptr : std::make_shared<const EntryFolder>(m_path, descriptor);
-        m_hold = hold;
+    if (hold != nullptr || Parked()) {
+        return hold;
     }
+    if (OpenDescriptors() >= ListingBudget() && !ParkOutermost()) {
+        return nullptr;
+    }
+    const int descriptor = fcntl(m_descriptor, F_DUPFD_CLOEXEC, 0);
+    hold = descriptor < 0 ? nullptr : std::make_shared<const EntryFolder>(m_path, descriptor);
+    m_hold = hold;
     return hold;
 }
 
@@ -148,7 +165,7 @@ int NoFollowAtFlag(const RelativePath& at) {
 // The descriptor of the folder at, for listing; with room made for it by
 // parking outer listings, also when the system's count is lower than ours.
 int ListedFolder::OpenDescriptor(const RelativePath& at) {
-    while (OpenListings() >= ListingBudget() && ParkOutermost()) {
+    while (OpenDescriptors() >= ListingBudget() && ParkOutermost()) {
     }
     const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | NoFollowFlag(at);
     int descriptor = -1;
@@ -158,9 +175,10 @@ int ListedFolder::OpenDescriptor(const RelativePath& at) {
     return descriptor;
 }
 
-std::size_t ListedFolder::OpenListings() {
-    return static_cast<std::size_t>(std::count_if(
-        t_listed.begin(), t_listed.end(), [](const ListedFolder* f) { return !f->Parked(); }));
+std::size_t ListedFolder::OpenDescriptors() {
+    return t_holds + static_cast<std::size_t>(
+                         std::count_if(t_listed.begin(), t_listed.end(),
+                                       [](const ListedFolder* f) { return !f->Parked(); }));
 }
 
 // The innermost listing keeps its descriptor: its entries are being named.

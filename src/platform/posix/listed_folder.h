@@ -65,7 +65,7 @@ private:
     ~ListedFolder();
 
     static int OpenDescriptor(const RelativePath& at);
-    static std::size_t OpenListings();
+    static std::size_t OpenDescriptors();  // of the listings not parked, and the holds
     static bool ParkOutermost();
     bool Parked() const { return m_descriptor < 0; }
     void Park();
