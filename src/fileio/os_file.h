@@ -8,9 +8,13 @@
 // Every failure raises CFileException, except the open for reading, which
 // answers by its result.
 
-// A file opened for reading without sharing: while it is open no other
-// process can open it, and the open fails while another process holds it.
-// Safe from any thread, each with files of its own.
+// Whether a file open for reading keeps every other open out: true on
+// Windows, where it is opened without sharing, so that while it is open no
+// other process or thread can open it, and the open fails while another
+// holds it; false elsewhere, where reading takes no lock.
+extern const bool kReadingKeepsOthersOut;
+
+// A file opened for reading. Safe from any thread, each with files of its own.
 class ReadOnlyFile {
 public:
     ReadOnlyFile() = default;

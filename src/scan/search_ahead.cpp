@@ -6,6 +6,7 @@
 #include "core/scan_host.h"
 #include "core/stop_flag.h"
 #include "fileio/file_status.h"
+#include "fileio/os_file.h"
 #include "fileio/text_file.h"
 #include "treat/treat_file.h"
 
@@ -174,7 +175,7 @@ void SearchAhead::Run(const Step& step) {
         ScanHost().AddLogLine(step.m_path);
         if (step.m_search == Search::kClean) {
             TreatFileFoundClean(step.m_path);
-        } else if (Serial()) {
+        } else if (Serial() || !kReadingKeepsOthersOut) {
             TreatFile(step.m_path);
         } else {
             TreatWhileSearchesWait(step.m_path);

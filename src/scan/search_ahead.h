@@ -19,8 +19,10 @@ int DefaultSearchThreads();
 // a pool of threads searches the files ahead of it for the signature. A
 // file that its search found clean is only counted and reported in its
 // turn; any other is treated in its turn exactly as without a search,
-// reading it again, while the searches wait, so that no file is open for a
-// search while one changes.
+// reading it again. Where a file open for reading keeps others out
+// (Windows), the searches wait meanwhile, so that no search holds a file
+// while one is treated; elsewhere they go on, and a file they read while it
+// is replaced is either version, which its own treatment reads again.
 //
 // Threads: a search uses only the file layer's reading calls (GetFileStatus,
 // ReadOnlyFile), which are safe from any thread, and the scan settings,

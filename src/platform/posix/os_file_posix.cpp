@@ -15,6 +15,7 @@
 #include "platform/posix/os_error_posix.h"
 
 const int32_t kNameTakenError = EEXIST;
+const bool kReadingKeepsOthersOut = false;
 
 namespace {
 

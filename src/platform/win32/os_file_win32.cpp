@@ -12,6 +12,7 @@
 #include "platform/win32/os_error_win32.h"
 
 const int32_t kNameTakenError = ERROR_FILE_EXISTS;
+const bool kReadingKeepsOthersOut = true;
 
 namespace {
 
