@@ -44,8 +44,8 @@ test: format-check build-windows-tests
 	@tools/test-figures.sh build/native
 	ctest --preset asan -j $(JOBS)
 	@tools/test-figures.sh build/asan
-	@# The engine's and the command's tests under ThreadSanitizer (all but the packages and the
-	@# gigabyte line, whose memory bound the sanitizer's shadow memory breaks).
+	@# The engine's and the command's tests under ThreadSanitizer (all but the packages and the two
+	@# memory bounds, the gigabyte line and the growth with the tree, which its shadow memory breaks).
 	ctest --preset tsan -j $(JOBS)
 	@echo "Windows tests: preset $(WINDOWS_TEST_PRESET)"
 	ctest --preset $(WINDOWS_TEST_PRESET) -j $(JOBS)
