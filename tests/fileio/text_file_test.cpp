@@ -71,12 +71,7 @@ TEST_F(TextFileTest, ReadOrCloseFailureRaises) {
         SCOPED_TRACE(kFileCallNames[static_cast<int>(call)] + std::string(" ") + text);
         InjectFault(call, nth, kIoError);
         LineList lines;
-        try {
-            ReadLines(path, lines, text);
-            ADD_FAILURE() << "the failure was not raised";
-        } catch (const CFileException& error) {
-            EXPECT_EQ(error.m_osError, kIoError);
-        }
+        EXPECT_THROW(ReadLines(path, lines, text), CFileException);
         EXPECT_EQ(lines.size(), call == FileCall::Read ? 0u : 2u);
         ClearFaults();
     }
