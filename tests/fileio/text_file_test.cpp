@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 
 #include "fileio/fault_injection.h"
 #include "fileio/file_exception.h"
@@ -61,20 +60,13 @@ TEST_F(TextFileTest, ShortReadEndsTheFileWithoutAnotherRead) {
     }
 }
 
-// Reading stops at the first failure, raised: after the first 64 KiB, which
-// hold no complete line, no line has been read.
-TEST_F(TextFileTest, ReadOrCloseFailureRaises) {
-    const std::string path = m_dir.Write("big.htm", std::string(70000, 'a') + "\nb\n");
-    for (const auto& [call, nth, text] :
-         {std::make_tuple(FileCall::Read, 2, ""), std::make_tuple(FileCall::Read, 2, "SIGNAL"),
-          std::make_tuple(FileCall::CloseRead, 1, "")}) {
-        SCOPED_TRACE(kFileCallNames[static_cast<int>(call)] + std::string(" ") + text);
-        InjectFault(call, nth, kIoError);
-        LineList lines;
-        EXPECT_THROW(ReadLines(path, lines, text), CFileException);
-        EXPECT_EQ(lines.size(), call == FileCall::Read ? 0u : 2u);
-        ClearFaults();
-    }
+// A read failure is the fault matrix's, whose scans see a file read in part
+// be rewritten; a failed close after a whole read would pass there unseen.
+TEST_F(TextFileTest, CloseFailureAfterReadingRaises) {
+    const std::string path = m_dir.Write("page.htm", "a\nb\n");
+    InjectFault(FileCall::CloseRead, 1, kIoError);
+    LineList lines;
+    EXPECT_THROW(ReadLines(path, lines), CFileException);
 }
 
 // A temporary name that a file left behind holds is passed over for the next.
