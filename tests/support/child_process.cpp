@@ -1,5 +1,12 @@
 #include "support/child_process.h"
 
-ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args) {
-    return ChildProcess(program, args).Wait();
+std::string ChildProcess::OutputSoFar() const {
+    return ReadBytes(m_outputDir.Path("stdout"));
+}
+
+ProcessResult ChildProcess::Wait() {
+    ProcessResult result = WaitForExit();
+    result.m_stdout = OutputSoFar();
+    result.m_stderr = ReadBytes(m_outputDir.Path("stderr"));
+    return result;
 }

@@ -36,13 +36,13 @@ public:
     ProcessResult Wait();
 
 private:
+    // The platform's part of Wait: the exit status and the peak memory.
+    ProcessResult WaitForExit();
+
     struct Os;
     TempDir m_outputDir;
     std::unique_ptr<Os> m_os;
 };
-
-// Runs a program beside the test to its end.
-ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args);
 
 // The path of a program built into the test's own folder.
 std::string ProgramBesideTest(const std::string& program);

@@ -6,12 +6,10 @@ constexpr int kDiskFullError = 112;    // ERROR_DISK_FULL
 constexpr int kIoError = 1117;         // ERROR_IO_DEVICE
 constexpr int kAccessDeniedError = 5;  // ERROR_ACCESS_DENIED
 constexpr int kFileExistsError = 80;   // ERROR_FILE_EXISTS
-constexpr int kFileNotFoundError = 2;  // ERROR_FILE_NOT_FOUND
 #else
 #include <cerrno>
 constexpr int kDiskFullError = ENOSPC;
 constexpr int kIoError = EIO;
 constexpr int kAccessDeniedError = EACCES;
 constexpr int kFileExistsError = EEXIST;
-constexpr int kFileNotFoundError = ENOENT;
 #endif

@@ -1,6 +1,7 @@
 #include "support/temp_dir.h"
 
 #include <fstream>
+#include <numeric>
 #include <random>
 #include <set>
 #include <sstream>
@@ -39,13 +40,9 @@ std::string TempDir::Write(const std::string& name, const std::string& bytes) co
 std::string TempDir::Listing() const {
     std::set<std::string> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(m_root)) {
-        names.insert(entry.path().filename().string());
+        names.insert(entry.path().filename().string() + "\n");
     }
-    std::string listing;
-    for (const std::string& name : names) {
-        listing += name + "\n";
-    }
-    return listing;
+    return std::accumulate(names.begin(), names.end(), std::string());
 }
 
 std::string ReadBytes(const std::string& path) {

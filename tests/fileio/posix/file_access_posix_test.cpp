@@ -65,14 +65,6 @@ TEST_F(PosixFileAccessTest, ModeComesBackExactlyThroughTheTreatment) {
     EXPECT_EQ(ModeOf(path), 0444u) << "read-only takes every write bit";
 }
 
-TEST_F(PosixFileAccessTest, DotNameIsHiddenAndStaysSo) {
-    const std::string path = m_dir.Write(".htaccess", "x");
-    EXPECT_EQ(Status(path).m_attributes & kAttrHidden, kAttrHidden);
-    LiftAndRestore(path);
-    EXPECT_EQ(m_dir.Listing(), ".htaccess\n");
-    EXPECT_EQ(Status(m_dir.Write("a.htm", "x")).m_attributes & kAttrHidden, 0);
-}
-
 // Reading a file changes none of its times, not even the last access that
 // the file system would note (relatime notes one older than the last write),
 // nor its status-change time.

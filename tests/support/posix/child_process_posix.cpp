@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
+#include <filesystem>
 #include <stdexcept>
 
 #include "support/child_process.h"
@@ -19,13 +19,7 @@ struct ChildProcess::Os {
 };
 
 std::string ProgramBesideTest(const std::string& program) {
-    char self[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0) {
-        throw std::runtime_error("cannot find the test program");
-    }
-    const std::string path(self, static_cast<std::size_t>(length));
-    return path.substr(0, path.rfind('/') + 1) + program;
+    return std::filesystem::read_symlink("/proc/self/exe").replace_filename(program).string();
 }
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args)
@@ -57,10 +51,6 @@ ChildProcess::~ChildProcess() {
     }
 }
 
-std::string ChildProcess::OutputSoFar() const {
-    return ReadBytes(m_outputDir.Path("stdout"));
-}
-
 void ChildProcess::Interrupt(int signal) {
     kill(m_os->m_pid, signal);
 }
@@ -69,7 +59,7 @@ void ChildProcess::Kill() {
     kill(m_os->m_pid, SIGKILL);
 }
 
-ProcessResult ChildProcess::Wait() {
+ProcessResult ChildProcess::WaitForExit() {
     int status = 0;
     rusage usage{};
     while (wait4(m_os->m_pid, &status, 0, &usage) < 0 && errno == EINTR) {
@@ -77,8 +67,6 @@ ProcessResult ChildProcess::Wait() {
     m_os->m_waited = true;
     ProcessResult result;
     result.m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.m_stdout = ReadBytes(m_outputDir.Path("stdout"));
-    result.m_stderr = ReadBytes(m_outputDir.Path("stderr"));
     result.m_peakMemoryKb = usage.ru_maxrss;
     return result;
 }

@@ -103,10 +103,6 @@ ChildProcess::~ChildProcess() {
     CloseHandle(m_os->m_process.hProcess);
 }
 
-std::string ChildProcess::OutputSoFar() const {
-    return ReadBytes(m_outputDir.Path("stdout"));
-}
-
 void ChildProcess::Interrupt(int signal) {
     GenerateConsoleCtrlEvent(signal == SIGBREAK ? CTRL_BREAK_EVENT : CTRL_C_EVENT, 0);
 }
@@ -115,15 +111,13 @@ void ChildProcess::Kill() {
     TerminateProcess(m_os->m_process.hProcess, 1);
 }
 
-ProcessResult ChildProcess::Wait() {
+ProcessResult ChildProcess::WaitForExit() {
     WaitForSingleObject(m_os->m_process.hProcess, INFINITE);
     m_os->m_waited = true;
     DWORD code = 0;
     GetExitCodeProcess(m_os->m_process.hProcess, &code);
     ProcessResult result;
     result.m_exitCode = static_cast<int>(code);
-    result.m_stdout = ReadBytes(m_outputDir.Path("stdout"));
-    result.m_stderr = ReadBytes(m_outputDir.Path("stderr"));
     PROCESS_MEMORY_COUNTERS memory{};
     if (GetProcessMemoryInfo(m_os->m_process.hProcess, &memory, sizeof memory)) {
         result.m_peakMemoryKb = static_cast<long>(memory.PeakWorkingSetSize / 1024);
