@@ -178,6 +178,9 @@ INSTANTIATE_TEST_SUITE_P(
             {"--backup-dir", "bak", "--report", "bak/manifest.jsonl", "./-site/page.htm"}, 2, ""},
         CommandLine{{"--bogus", "./-site"}, 2, ""}, CommandLine{{"-site"}, 2, ""},
         CommandLine{{"--quiet=yes", "./-site"}, 2, ""},
+        CommandLine{{"--jobs", "0", "./-site"}, 2, ""},
+        CommandLine{{"--jobs=65", "./-site"}, 2, ""},
+        CommandLine{{"--jobs", "2x", "./-site"}, 2, ""},
         CommandLine{{"./-site", "--signature"}, 2, ""},
         CommandLine{{"--all-drives", "./-site"}, 2, ""},
         CommandLine{{"--dry-run", "--backup-dir", "new", "./-site/page.htm"}, 2, ""},
@@ -199,7 +202,8 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLine{{"--file-types=*", "--", "-site"}, 0, "mask * matches no file"},
         CommandLine{
             {"--file-types=*.x.htm *.htm", "--", "-site"}, 1, "mask *.x.htm matches no file"},
-        CommandLine{{"--help"}, 0, ""}, CommandLine{{"--version"}, 0, ""}));
+        CommandLine{{"--jobs=64", "--", "-site"}, 1, ""}, CommandLine{{"--help"}, 0, ""},
+        CommandLine{{"--version"}, 0, ""}));
 
 // Ctrl+C, kill and a closed terminal in the middle of a long scan: the file
 // being treated is finished, the break banner and the report end the log,
