@@ -141,7 +141,8 @@ bool IsCount(const std::string& value) {
     const bool digits =
         !value.empty() && value.size() <= 2 &&
         std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
-    return digits && std::stoi(value) >= 1 && std::stoi(value) <= kMostCount;
+    const int count = digits ? std::stoi(value) : 0;
+    return count >= 1 && count <= kMostCount;
 }
 
 // Takes the option at argv[i] (and its value), noting it as given; returns

@@ -13,6 +13,11 @@ void DefaultUnsetTimes(FileStatus& status) {
     }
 }
 
+bool IsFileWithStatus(const std::string& path) {
+    FileStatus status;
+    return GetFileStatus(path, status) && (status.m_attributes & kAttrDirectory) == 0;
+}
+
 // Setting the times needs write access, so a file that is read-only gets its
 // new attributes first; any other file gets them last, so that a read-only
 // bit being set comes after the times.

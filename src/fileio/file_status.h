@@ -39,6 +39,9 @@ void DefaultUnsetTimes(FileStatus& status);
 // times, size and attributes are then not set. Safe from any thread.
 bool GetFileStatus(const std::string& path, FileStatus& status);
 
+// Whether the status of path can be read and is not a folder's.
+bool IsFileWithStatus(const std::string& path);
+
 // Applies the attributes and, when the last-write time is set, the times.
 // A file that is read-only when the call begins gets its attributes before
 // its times (setting times needs write access), any other file after them.

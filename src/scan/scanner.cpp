@@ -144,11 +144,6 @@ private:
     std::vector<DirectoryId> m_branch;
 };
 
-bool IsFile(const std::string& path) {
-    FileStatus status;
-    return GetFileStatus(path, status) && (status.m_attributes & kAttrDirectory) == 0;
-}
-
 ScanTotals EndScan() {
     ScanHost().WalkEnded();
     Log(StopRequested() ? LogText::kBreakBanner : LogText::kEndBanner);
@@ -170,7 +165,7 @@ ScanTotals WalkRoots(const std::vector<std::string>& roots, DriveFolders* drives
             }
             const std::string banner = LogText::DriveBanner(root);
             ahead.Then([banner] { Log(banner); });
-            if (IsFile(root)) {
+            if (IsFileWithStatus(root)) {
                 HandleFile(ahead, root);
             } else {
                 TreeWalk(ahead, drives).Walk(root);

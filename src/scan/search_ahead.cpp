@@ -33,9 +33,7 @@ bool StopRequested() {
 bool FoundClean(const std::string& path) noexcept {
     const std::string& signature = ScanHost().m_strSignature;
     try {
-        FileStatus status;
-        if (signature.empty() || !GetFileStatus(path, status) ||
-            (status.m_attributes & kAttrDirectory) != 0) {
+        if (signature.empty() || !IsFileWithStatus(path)) {
             return false;
         }
         const std::optional<bool> holds = SearchFile(path, signature);
