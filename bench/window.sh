@@ -11,7 +11,7 @@ files=${WINDOW_BENCH_FILES:-20000}
 arch=$(tools/wine-run.sh --can-run-win32 && echo win32 || echo win64)
 build=build/$arch
 cmake --preset "$arch" >/dev/null
-cmake --build --preset "$arch" --target Kelvane kelvane-scan window_probe window_bench >/dev/null
+cmake --build --preset "$arch" --target Kelvane kelvane-scan window_bench >/dev/null
 
 tree=/var/tmp/kelvane-bench/window-tree-$files
 if [ ! -d "$tree" ]; then
@@ -29,7 +29,6 @@ for round in $(seq "$rounds"); do
         cp -a "$tree" "$work/c/tree"
         tools/with-xvfb.sh tools/wine-sandbox.sh --template "$build/sandbox/template" \
             --with "$build/src/Kelvane.exe" --with "$build/src/kelvane-scan.exe" \
-            --with "$build/tests/gui/window_probe.dll" \
             "$arch" "$work/run" "$work/c" "$build/bench/window_bench.exe" "$mode"
     done
 done

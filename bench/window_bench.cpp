@@ -13,6 +13,7 @@
 #include <string>
 
 #include "gui/kelvane_app.h"
+#include "support/child_process.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ int TimeCommandScan() {
     startup.hStdOutput = nul;
     startup.hStdError = nul;
     PROCESS_INFORMATION process{};
-    const std::string program = BesideTest("kelvane-scan.exe");
+    const std::string program = ProgramBesideTest("kelvane-scan");
     std::string commandLine = "\"" + program + "\" --all-drives";
     const Clock::time_point start = Clock::now();
     if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,

@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <thread>
+
+#include "support/child_process.h"
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -33,12 +33,6 @@ std::string WindowText(HWND window) {
                                                              reinterpret_cast<LPARAM>(text))));
 }
 
-std::string BesideTest(const std::string& name) {
-    char self[MAX_PATH] = "";
-    const std::string path(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
-    return path.substr(0, path.find_last_of('\\') + 1) + name;
-}
-
 KelvaneApp::KelvaneApp() {
     // Start scans every drive: outside the sandbox that would be the whole machine.
     char drives[256] = "";
@@ -48,7 +42,7 @@ KelvaneApp::KelvaneApp() {
     }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    const std::string program = BesideTest("Kelvane.exe");
+    const std::string program = ProgramBesideTest("Kelvane");
     std::string commandLine = "\"" + program + "\"";
     if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &m_process)) {
@@ -96,28 +90,6 @@ HWND KelvaneApp::Control(int id) const {
 void KelvaneApp::PressKey(int id, WPARAM virtualKey) const {
     PostMessageA(Control(id), WM_KEYDOWN, virtualKey, 1);
     PostMessageA(Control(id), WM_KEYUP, virtualKey, static_cast<LPARAM>(0xC0000001u));
-}
-
-// The system loads the probe into Kelvane.exe to run a message hook on the window's thread.
-std::string KelvaneApp::SystemMenu() const {
-    const HMODULE probe = LoadLibraryA(BesideTest("window_probe.dll").c_str());
-    // Any function pointer goes through void (*)() without a warning.
-    const auto procedure = reinterpret_cast<HOOKPROC>(
-        reinterpret_cast<void (*)()>(GetProcAddress(probe, "WindowProbeHook")));
-    const HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, procedure, probe,
-                                         GetWindowThreadProcessId(m_window, nullptr));
-    const std::string answer = ProbeAnswerPath();
-    DeleteFileA(answer.c_str());
-    const bool answered =
-        hook != nullptr && PostMessageA(m_window, ProbeMessage(), 0, 0) &&
-        WaitUntil([&] { return GetFileAttributesA(answer.c_str()) != INVALID_FILE_ATTRIBUTES; });
-    UnhookWindowsHookEx(hook);
-    FreeLibrary(probe);
-    if (!answered) {
-        throw std::runtime_error("the window probe gave no answer");
-    }
-    std::ifstream file(answer);
-    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 LogLines KelvaneApp::Log() const {
