@@ -23,6 +23,14 @@ private:
     HANDLE m_saved;
 };
 
+// A console of the test's own; its screen buffer.
+HANDLE NewConsole() {
+    FreeConsole();
+    EXPECT_TRUE(AllocConsole());
+    return CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
 // The progress line goes only to a console; a pipe, as a test runner or a
 // script gives, gets nothing.
 TEST(TerminalWin32, OnlyAConsoleIsATerminal) {
@@ -36,11 +44,7 @@ TEST(TerminalWin32, OnlyAConsoleIsATerminal) {
     CloseHandle(readEnd);
     CloseHandle(writeEnd);
 
-    FreeConsole();
-    ASSERT_TRUE(AllocConsole());
-    const HANDLE console =
-        CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE console = NewConsole();
     ASSERT_NE(console, INVALID_HANDLE_VALUE);
     {
         const StandardErrorAs consoleOutput(console);
@@ -54,13 +58,9 @@ TEST(TerminalWin32, OnlyAConsoleIsATerminal) {
 // console of another code page as the same characters.
 TEST(TerminalWin32, StandardErrorShowsNamesInTheConsoleAsTheyAre) {
     ASSERT_EQ(GetACP(), 1252u);
-    FreeConsole();
-    ASSERT_TRUE(AllocConsole());
-    ASSERT_TRUE(SetConsoleOutputCP(437));
-    const HANDLE console =
-        CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE console = NewConsole();
     ASSERT_NE(console, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(SetConsoleOutputCP(437));
     std::streambuf* const saved = std::cerr.rdbuf();
     {
         const StandardErrorAs consoleOutput(console);
