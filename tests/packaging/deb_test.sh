@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package of a native build: made with cpack in a scratch folder,
 # checked by lintian, unpacked into a scratch root (never installed into this
-# machine), and its program run there on a copy of the sample site.
+# machine), its man page held against its program's --help, and its program
+# run there on a copy of the sample site.
 #   deb_test.sh BUILD_DIR SAMPLE_SITE
 set -euo pipefail
 build=$1 sample=$2
@@ -36,8 +37,18 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Section)" = admin ] || fail "section $(field Section)"
 [[ $(field Depends) == *"libc6 (>="* ]] || fail "dependencies not computed: $(field Depends)"
 [ -f "$root/usr/share/doc/kelvane-scan/copyright" ] || fail "no copyright file"
-man -l "$root/usr/share/man/man1/kelvane-scan.1.gz" 2>/dev/null | grep -q '^NAME' ||
-    fail "the installed man page does not show"
+
+# The installed man page shows, and its OPTIONS name the options of --help, no
+# more and no fewer. An option's own line of --help begins with two blanks and
+# a dash; in the page, read as man shows it so that roff's escapes and line
+# breaks hide none, an entry's option stands at the section's indent.
+help_options=$("$program" --help | sed -n 's/^  \(-[^ ]*\).*/\1/p' | sort -u)
+page_options=$(MANWIDTH=100 LC_ALL=C.UTF-8 man -l "$root/usr/share/man/man1/kelvane-scan.1.gz" |
+    awk '/^[A-Z]/ { in_options = ($0 == "OPTIONS") } in_options && /^       -/ { print $1 }' |
+    sort -u)
+[ -n "$help_options" ] && [ "$help_options" = "$page_options" ] ||
+    fail "--help and the man page name other options:" \
+        "$(diff <(echo "$help_options") <(echo "$page_options") | grep '^[<>]' | paste -sd ' ')"
 
 # The completion reads the options from the installed program's --help.
 # Each row: the words typed, then the completions expected.
