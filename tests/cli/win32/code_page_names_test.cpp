@@ -10,6 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -118,12 +119,7 @@ TEST(CodePage932, InfectedPageInAFolderEndingInATrailBackslashIsCleanedAndRestor
                     CreateDirectoryA(folder.c_str(), nullptr));
         const std::string page = Join({folder, kHyo + std::string(".htm")});
         const std::string infected = std::string("<html>\n") + kBlock;
-        const HANDLE file = CreateFileA(page.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD written = 0;
-        ASSERT_TRUE(WriteFile(file, infected.data(), static_cast<DWORD>(infected.size()), &written,
-                              nullptr));
-        CloseHandle(file);
+        ASSERT_TRUE(std::ofstream(page, std::ios::binary) << infected);
         const std::string path = pathIsTheFolder ? folder : dir.Root().string();
         const ProcessResult result = Scan({"--backup-dir", backup, path});
         const std::vector<std::string> log = OutputLines(result.m_stdout);

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "fileio/fault_injection.h"
 #include "fileio/file_exception.h"
 #include "fileio/file_status.h"
 #include "fileio/os_file.h"
@@ -50,7 +49,6 @@ void SetRawTimes(const std::string& path, const FILETIME& time) {
 class FileAccessWin32 : public ::testing::Test {
 protected:
     void TearDown() override {
-        ClearFaults();
         for (const auto& entry : std::filesystem::directory_iterator(m_dir.Root())) {
             const std::string path = entry.path().string();
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -58,12 +58,9 @@ HANDLE InheritableOutput(const std::string& path) {
 }  // namespace
 
 std::string ProgramBesideTest(const std::string& program) {
-    char self[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        throw std::runtime_error("cannot find the test program");
-    }
-    const std::string path(self, length);
+    // A path that does not fit is cut short, and the program found there fails to start.
+    char self[MAX_PATH] = "";
+    const std::string path(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
     return path.substr(0, path.find_last_of("\\/") + 1) + program + ".exe";
 }
 
