@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iostream>
 #include <string>
 
@@ -9,19 +10,13 @@
 
 namespace {
 
-// Puts a handle in place of standard error while it lives.
-class StandardErrorAs {
-public:
-    explicit StandardErrorAs(HANDLE handle) : m_saved(GetStdHandle(STD_ERROR_HANDLE)) {
-        SetStdHandle(STD_ERROR_HANDLE, handle);
-    }
-    ~StandardErrorAs() { SetStdHandle(STD_ERROR_HANDLE, m_saved); }
-    StandardErrorAs(const StandardErrorAs&) = delete;
-    StandardErrorAs& operator=(const StandardErrorAs&) = delete;
-
-private:
-    HANDLE m_saved;
-};
+// Runs with a handle in place of standard error.
+void WithStandardError(HANDLE handle, const std::function<void()>& run) {
+    const HANDLE saved = GetStdHandle(STD_ERROR_HANDLE);
+    SetStdHandle(STD_ERROR_HANDLE, handle);
+    run();
+    SetStdHandle(STD_ERROR_HANDLE, saved);
+}
 
 // A console of the test's own; its screen buffer.
 HANDLE NewConsole() {
@@ -37,19 +32,13 @@ TEST(TerminalWin32, OnlyAConsoleIsATerminal) {
     HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
     ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 0));
-    {
-        const StandardErrorAs pipe(writeEnd);
-        EXPECT_EQ(TerminalColumns(StandardStream::kError), 0);
-    }
+    WithStandardError(writeEnd, [] { EXPECT_EQ(TerminalColumns(StandardStream::kError), 0); });
     CloseHandle(readEnd);
     CloseHandle(writeEnd);
 
     const HANDLE console = NewConsole();
     ASSERT_NE(console, INVALID_HANDLE_VALUE);
-    {
-        const StandardErrorAs consoleOutput(console);
-        EXPECT_GT(TerminalColumns(StandardStream::kError), 0);
-    }
+    WithStandardError(console, [] { EXPECT_GT(TerminalColumns(StandardStream::kError), 0); });
     CloseHandle(console);
     FreeConsole();
 }
@@ -62,11 +51,10 @@ TEST(TerminalWin32, StandardErrorShowsNamesInTheConsoleAsTheyAre) {
     ASSERT_NE(console, INVALID_HANDLE_VALUE);
     ASSERT_TRUE(SetConsoleOutputCP(437));
     std::streambuf* const saved = std::cerr.rdbuf();
-    {
-        const StandardErrorAs consoleOutput(console);
+    WithStandardError(console, [] {
         ShowErrorsInTheConsoleCodePage();
         std::cerr << "\xc9t\xe9" << std::flush;
-    }
+    });
     std::cerr.rdbuf(saved);
     std::wstring shown(3, L' ');
     DWORD read = 0;
