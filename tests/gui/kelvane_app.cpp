@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
 
@@ -90,6 +92,29 @@ HWND KelvaneApp::Control(int id) const {
 void KelvaneApp::PressKey(int id, WPARAM virtualKey) const {
     PostMessageA(Control(id), WM_KEYDOWN, virtualKey, 1);
     PostMessageA(Control(id), WM_KEYUP, virtualKey, static_cast<LPARAM>(0xC0000001u));
+}
+
+// The system loads the probe into Kelvane.exe to run a message hook on the window's thread.
+std::string KelvaneApp::SystemMenu() const {
+    std::string library = ProgramBesideTest("window_probe");
+    const HMODULE probe = LoadLibraryA(library.replace(library.size() - 3, 3, "dll").c_str());
+    // Any function pointer goes through void (*)() without a warning.
+    const auto procedure = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void (*)()>(GetProcAddress(probe, "WindowProbeHook")));
+    const HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, procedure, probe,
+                                         GetWindowThreadProcessId(m_window, nullptr));
+    const std::string answer = ProbeAnswerPath();
+    DeleteFileA(answer.c_str());
+    const bool answered =
+        hook != nullptr && PostMessageA(m_window, ProbeMessage(), 0, 0) &&
+        WaitUntil([&] { return GetFileAttributesA(answer.c_str()) != INVALID_FILE_ATTRIBUTES; });
+    UnhookWindowsHookEx(hook);
+    FreeLibrary(probe);
+    if (!answered) {
+        throw std::runtime_error("the window probe gave no answer");
+    }
+    std::ifstream file(answer);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 LogLines KelvaneApp::Log() const {

@@ -26,6 +26,18 @@ LRESULT SendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 // The text of a window or control, that of another process's edit field too.
 std::string WindowText(HWND window);
 
+// The window probe (window_probe.cpp), loaded into Kelvane.exe, answers this message with one
+// line per entry of the window's system menu, "id<TAB>state<TAB>text", in a file that appears
+// whole at ProbeAnswerPath(): no other process can read the menu under Wine.
+inline UINT ProbeMessage() {
+    return RegisterWindowMessageA("KelvaneWindowProbe");
+}
+inline std::string ProbeAnswerPath() {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    return std::string(temp) + "window-probe.txt";
+}
+
 // Kelvane.exe, found beside the test, running with its main window open. It scans every
 // drive, so it is only started where C: is the only one: in the sandbox.
 class KelvaneApp {
@@ -37,6 +49,8 @@ public:
     // A key pressed and released in the control, posted as the keyboard does, so that the
     // dialog's own loop sees it.
     void PressKey(int id, WPARAM virtualKey) const;
+    // The window's system menu as the probe reads it, one line per entry.
+    std::string SystemMenu() const;
 
     // The log, read as it grows: only the lines added since the last read are fetched.
     LogLines Log() const;

@@ -262,18 +262,13 @@ void StartWithSignature(App app, const char* signature) {
     PostMessageA(app.Control(IDC_START), BM_CLICK, 0, 0);
 }
 
-// Alt+Space opens the system menu, whose last entry is About, as End and Enter choose it.
+// The system menu ends with a separator and About, which opens the box.
 void OpenAboutFromTheSystemMenu(App app) {
-    PostMessageA(app.Window(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
-    const HWND menu = app.WaitForWindow([](HWND window) {
-        char name[8] = "";
-        return GetClassNameA(window, name, sizeof name) && std::string(name) == "#32768";
-    });
-    ASSERT_NE(menu, nullptr) << "no system menu";
-    for (const WPARAM key : {VK_END, VK_RETURN}) {
-        PostMessageA(app.Window(), WM_KEYDOWN, key, 1);
-    }
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
+    EXPECT_THAT(
+        app.SystemMenu(),
+        ::testing::EndsWith("0\t" + std::to_string(MF_SEPARATOR | MF_GRAYED | MF_DISABLED) +
+                            "\t\n" + std::to_string(IDM_ABOUTBOX) + "\t0\t&About Kelvane...\n"));
+    PostMessageA(app.Window(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
 }
 
 constexpr char kEmptySignature[] = "The Unique Virus Signature must not be empty.";
