@@ -112,24 +112,16 @@ TEST_F(ScannerTest, ProblemListKeepsTheLogsOrder) {
     EXPECT_EQ(m_host.m_log, LogThenReport(log, ReportLines(4, 1, 3, problems)));
 }
 
-// Stops the scan while the first file is being treated.
-class StoppingHost : public CaptureHost {
-public:
-    void AddLogLine(const std::string& line) override {
-        CaptureHost::AddLogLine(line);
-        if (line == LogText::kRemoveOk) {
-            g_bStopScan = 1;
-        }
-    }
-};
-
-using ScannerStop = ScanWith<StoppingHost>;
-
 // A stop before the scan, or during the first of several files, or during
 // the very last file of the last root (the request is looked at once more
 // after it): the file in hand finishes, nothing further is begun, and the
 // log ends with the break banner and the report.
-TEST_F(ScannerStop, FileBeingTreatedFinishesAndNoFurtherEntryIsTaken) {
+TEST_F(ScannerTest, FileBeingTreatedFinishesAndNoFurtherEntryIsTaken) {
+    m_host.m_onLine = [](const std::string& line) {
+        if (line == LogText::kRemoveOk) {
+            g_bStopScan = 1;
+        }
+    };
     const struct {
         bool m_before;
         int m_files;
