@@ -88,8 +88,6 @@ const std::vector<Treatment> kTreatments = {
     Row("InfectedIsRewrittenWithLf", "<html>\r\n" + kBlock + "</html>\r\n", {}, "<html>\n</html>\n",
         {kRemoveOk}, 1, 0, false),
     Row("InfectedWritable", kInfected, {}, "a\n", {kRemoveOk}, 1, 0, false, false, false),
-    Row("TwoBlocks", "a\n" + kBlock + "b\n" + kBlock + "c", {}, "a\nb\nc\n", {kRemoveOk, kRemoveOk},
-        1, 0, false),
     Row("OnlyABlockLeavesAnEmptyFile", kBlock, {}, "", {kRemoveOk}, 1, 0, false),
     Row("NulBytesAreWrittenBack", std::string("a\0b\n", 4) + kBlock, {}, std::string("a\0b\n", 4),
         {kRemoveOk}, 1, 0, false),
