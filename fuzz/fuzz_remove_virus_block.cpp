@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "fuzz_support.h"
@@ -21,16 +21,6 @@ const char* const kFailLine = LogText::kBlockNotDelimited;
 // then the lines.
 constexpr std::size_t kFirstLineRecord = 4;
 
-// Whether some line of the range ends in the last string followed by tail.
-bool IsTailOfAny(std::vector<Line>::const_iterator line, std::vector<Line>::const_iterator end,
-                 const Line& tail, const std::string& last) {
-    const std::string ending = last + std::string(tail);
-    return std::any_of(line, end, [&](const Line& l) {
-        return l.size() >= ending.size() &&
-               l.compare(l.size() - ending.size(), ending.size(), ending) == 0;
-    });
-}
-
 // One call removes a run of adjacent lines and may keep one line of that run
 // cut to its tail after the last string (the start line when it holds the
 // last string itself, else the end line): the rest stays as it was.
@@ -40,20 +30,16 @@ bool IsCutFrom(const LineList& beforeList, const LineList& afterList, const std:
     if (after.size() > before.size()) {
         return false;
     }
-    std::size_t prefix = 0;
-    while (prefix < after.size() && after[prefix] == before[prefix]) {
-        ++prefix;
-    }
-    std::size_t suffix = 0;
-    while (prefix + suffix < after.size() &&
-           after[after.size() - 1 - suffix] == before[before.size() - 1 - suffix]) {
-        ++suffix;
-    }
-    const std::size_t middle = after.size() - prefix - suffix;
-    return middle == 0 ||
-           (middle == 1 &&
-            IsTailOfAny(before.begin() + static_cast<std::ptrdiff_t>(prefix),
-                        before.end() - static_cast<std::ptrdiff_t>(suffix), after[prefix], last));
+    const auto kept = std::mismatch(after.begin(), after.end(), before.begin());
+    const auto keptAtEnd =
+        std::mismatch(after.rbegin(), std::make_reverse_iterator(kept.first), before.rbegin());
+    const auto cut = std::distance(kept.first, keptAtEnd.first.base());
+    const std::string ending = last + std::string(cut == 1 ? *kept.first : Line());
+    return cut == 0 ||
+           (cut == 1 && std::any_of(kept.second, keptAtEnd.second.base(), [&](const Line& l) {
+                return l.size() >= ending.size() &&
+                       l.compare(l.size() - ending.size(), ending.size(), ending) == 0;
+            }));
 }
 
 std::size_t Weight(const LineList& lines) {

@@ -14,7 +14,7 @@ std::vector<std::string> SplitRecords(const uint8_t* data, std::size_t size);
 // A code page chosen by a settings record: single-byte when the record is
 // empty or its first byte is even; double-byte otherwise, with the lead
 // ranges given by the byte pairs that follow (a common range when there are
-// none) and an upper-case mapping of a few double-byte letters.
+// none).
 CodePage CodePageFrom(const std::string& record);
 
 // Ends the run with the broken property named, so that libFuzzer keeps the input.

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-30}
 jobs=${JOBS:-$(nproc)}
 targets=("$@")
-[ $# -gt 0 ] || targets=(line_splitter remove_virus_block file_types mask_match json_names)
+[ $# -gt 0 ] || targets=(line_splitter remove_virus_block mask_match json_names)
 bin=build/fuzz/fuzz
 
 cmake --preset fuzz >/dev/null

@@ -38,35 +38,43 @@ protected:
     TempDir m_dir;
 };
 
-using ScannerTest = ScanWith<CaptureHost>;
+// Leaves out every entry whose full path ends in "skip".
+class ExcludingHost : public CaptureHost {
+public:
+    bool Excludes(const std::string& fullPath) const override {
+        return fullPath.size() >= 4 && fullPath.compare(fullPath.size() - 4, 4, "skip") == 0;
+    }
+};
 
-TEST_F(ScannerTest, MatchingFilesAreLoggedAndTreatedWhereverTheyAre) {
+using ScannerTest = ScanWith<ExcludingHost>;
+
+// A matching file is taken wherever it is, hidden or below a folder named
+// like a page, once for each mask it matches; an excluded folder is never
+// listed, an excluded file never treated, and a PATH that does not exist is
+// told to the host. The next scan, without masks, walks and reports zeros.
+TEST_F(ScannerTest, MatchingFilesAreTreatedWhereverTheyAreOncePerMask) {
     std::filesystem::create_directories(m_dir.Root() / "pages.htm" / "deep");
-    const std::string infected = (m_dir.Root() / "pages.htm" / "deep" / "INDEX.HTM").string();
-    m_dir.Write(infected, kInfected);
-    m_dir.Write("index.htm.bak", kInfected);
-    m_dir.Write("readme", "x");
-    EXPECT_EQ(ScanRoots({Root()}).m_nTreated, 1);
-    EXPECT_EQ(m_host.m_log,
-              LogThenReport({Banner(), infected, LogText::kRemoveOk, kDone}, ReportLines(1, 1, 0)));
-    EXPECT_EQ(ReadBytes(infected), "");
-}
-
-TEST_F(ScannerTest, FileMatchingTwoMasksIsTreatedTwice) {
-    m_host.m_masks = ParseFileTypes("*.htm *.*");
-    const std::string path = m_dir.Write(".hidden.htm", "x");
-    EXPECT_EQ(ScanRoots({Root()}).m_nChecked, 2);
-    EXPECT_EQ(m_host.m_log, LogThenReport({Banner(), path, path, kDone}, ReportLines(2, 0, 0)));
-}
-
-TEST_F(ScannerTest, EmptyMaskListWalksAndReportsZeros) {
-    m_host.m_masks.clear();
-    m_dir.Write("a.htm", kInfected);
+    std::filesystem::create_directory(m_dir.Root() / "skip");
+    const std::string infected = (m_dir.Root() / "pages.htm" / "deep" / ".INDEX.HTM").string();
+    for (const std::string& path :
+         {infected, m_dir.Path("index.htm.bak"), m_dir.Path("skip/a.htm"), m_dir.Path("b.skip")}) {
+        m_dir.Write(path, kInfected);
+    }
+    m_host.m_masks = ParseFileTypes("*.htm *.HTM *.skip");
     const std::string missing = m_dir.Path("missing");
-    ScanRoots({Root(), missing});
-    EXPECT_EQ(m_host.m_log, LogThenReport({Banner(), LogText::DriveBanner(missing), kDone},
-                                          ReportLines(0, 0, 0)));
+    ClearFaults();
+    EXPECT_EQ(ScanRoots({Root(), missing}).m_nTreated, 1);
+    EXPECT_EQ(UsesOf(FileCall::ListDirectory), 4) << "never the excluded folder";
+    EXPECT_EQ(m_host.m_log, LogThenReport({Banner(), infected, LogText::kRemoveOk, infected,
+                                           LogText::DriveBanner(missing), kDone},
+                                          ReportLines(2, 1, 0)));
     EXPECT_THAT(m_host.m_notScanned, ElementsAre(StartsWith(missing + ": ")));
+    EXPECT_EQ(ReadBytes(infected), "");
+    EXPECT_EQ(ReadBytes(m_dir.Path("b.skip")), kInfected);
+    m_host.m_log.clear();
+    m_host.m_masks.clear();
+    ScanRoots({Root()});
+    EXPECT_EQ(m_host.m_log, LogThenReport({Banner(), kDone}, ReportLines(0, 0, 0)));
 }
 
 // A folder that cannot be listed is told to the host, which may say so; the
@@ -86,8 +94,8 @@ TEST_F(ScannerTest, FolderThatCannotBeListedIsReportedAndTheWalkGoesOn) {
 }
 
 // The window scans again in the same process: the problem files come in the
-// order the log met them, and the next scan starts from zero.
-TEST_F(ScannerTest, ProblemListKeepsTheLogsOrderAndTheNextScanStartsFromZero) {
+// order the log met them.
+TEST_F(ScannerTest, ProblemListKeepsTheLogsOrder) {
     std::vector<std::string> roots;
     std::vector<std::string> log;
     std::vector<std::string> problems;
@@ -102,49 +110,38 @@ TEST_F(ScannerTest, ProblemListKeepsTheLogsOrderAndTheNextScanStartsFromZero) {
     ScanRoots(roots);
     log.push_back(kDone);
     EXPECT_EQ(m_host.m_log, LogThenReport(log, ReportLines(4, 1, 3, problems)));
-    m_host.m_log.clear();
-    ScanRoots({});
-    EXPECT_EQ(m_host.m_log, LogThenReport({kDone}, ReportLines(0, 0, 0)));
 }
 
-TEST_F(ScannerTest, StopSetBeforeTheScanLogsTheBreakAndTheReport) {
-    m_dir.Write("a.htm", kInfected);
-    g_bStopScan = 1;
-    ScanRoots({Root()});
-    EXPECT_EQ(m_host.m_log, LogThenReport({kBreak}, ReportLines(0, 0, 0)));
-}
-
-// Stops the scan while the first file is being treated.
-class StoppingHost : public CaptureHost {
-public:
-    void AddLogLine(const std::string& line) override {
-        CaptureHost::AddLogLine(line);
+// A stop before the scan, or during the first of several files, or during
+// the very last file of the last root (the request is looked at once more
+// after it): the file in hand finishes, nothing further is begun, and the
+// log ends with the break banner and the report.
+TEST_F(ScannerTest, FileBeingTreatedFinishesAndNoFurtherEntryIsTaken) {
+    m_host.m_onLine = [](const std::string& line) {
         if (line == LogText::kRemoveOk) {
             g_bStopScan = 1;
         }
+    };
+    const struct {
+        bool m_before;
+        int m_files;
+        std::size_t m_roots;
+    } cases[] = {{true, 1, 1}, {false, 3, 2}, {false, 1, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.m_files) + " files, " + std::to_string(c.m_roots) + " roots");
+        TempDir dir;
+        for (int i = 0; i < c.m_files; ++i) {
+            dir.Write(std::to_string(i) + ".htm", kInfected);
+        }
+        m_host.m_log.clear();
+        g_bStopScan = c.m_before ? 1 : 0;
+        ScanRoots(std::vector<std::string>(c.m_roots, dir.Root().string()));
+        EXPECT_EQ(m_host.m_log,
+                  c.m_before ? LogThenReport({kBreak}, ReportLines(0, 0, 0))
+                             : LogThenReport({LogText::DriveBanner(dir.Root().string()),
+                                              m_host.m_log.at(1), LogText::kRemoveOk, kBreak},
+                                             ReportLines(1, 1, 0)));
     }
-};
-
-using ScannerStop = ScanWith<StoppingHost>;
-
-TEST_F(ScannerStop, FileBeingTreatedFinishesAndNoFurtherEntryIsTaken) {
-    for (const char* name : {"a.htm", "b.htm", "c.htm"}) {
-        m_dir.Write(name, kInfected);
-    }
-    EXPECT_EQ(ScanRoots({Root(), Root()}).m_nTreated, 1);
-    EXPECT_EQ(m_host.m_log,
-              LogThenReport({Banner(), m_host.m_log.at(1), LogText::kRemoveOk, kBreak},
-                            ReportLines(1, 1, 0)))
-        << "the second root is not begun";
-}
-
-// The stop request is looked at once more after the last root, so a stop
-// during the very last file still ends the log with the break banner.
-TEST_F(ScannerStop, StopDuringTheLastFileOfTheLastRootIsABreak) {
-    const std::string path = m_dir.Write("only.htm", kInfected);
-    ScanRoots({Root()});
-    EXPECT_EQ(m_host.m_log,
-              LogThenReport({Banner(), path, LogText::kRemoveOk, kBreak}, ReportLines(1, 1, 0)));
 }
 
 // Fails as an allocation would, whenever the walk begins to list a folder.
@@ -164,29 +161,6 @@ TEST_F(ScannerException, EndsTheScanWithTheBreakAndTheReportAndClearsTheStatisti
                                            Banner(), kBreak},
                                           ReportLines(1, 1, 0)));
     EXPECT_EQ(g_scanStats.Totals().m_nChecked, 0);
-}
-
-// Leaves out every entry whose full path ends in "skip".
-class ExcludingHost : public CaptureHost {
-public:
-    bool Excludes(const std::string& fullPath) const override {
-        return fullPath.size() >= 4 && fullPath.compare(fullPath.size() - 4, 4, "skip") == 0;
-    }
-};
-
-using ScannerExclusion = ScanWith<ExcludingHost>;
-
-TEST_F(ScannerExclusion, ExcludedFolderIsNeverListedAndExcludedFileNeverTreated) {
-    m_host.m_masks = ParseFileTypes("*.htm *.skip");
-    std::filesystem::create_directory(m_dir.Root() / "skip");
-    m_dir.Write((m_dir.Root() / "skip" / "a.htm").string(), kInfected);
-    m_dir.Write("b.skip", kInfected);
-    const std::string kept = m_dir.Write("c.htm", kInfected);
-    ClearFaults();
-    EXPECT_EQ(ScanRoots({Root()}).m_nChecked, 1);
-    EXPECT_EQ(UsesOf(FileCall::ListDirectory), 1) << "only the root is listed";
-    EXPECT_EQ(ReadBytes(kept), "");
-    EXPECT_EQ(ReadBytes(m_dir.Path("b.skip")), kInfected);
 }
 
 }  // namespace

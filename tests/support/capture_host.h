@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,10 @@ public:
     CaptureHost(const CaptureHost&) = delete;
     CaptureHost& operator=(const CaptureHost&) = delete;
 
-    void AddLogLine(const std::string& line) override { m_log.push_back(line); }
+    void AddLogLine(const std::string& line) override {
+        m_log.push_back(line);
+        m_onLine(line);
+    }
     void FolderNotScanned(const std::string& path, const std::string& why) override {
         m_notScanned.push_back(path + ": " + why);
     }
@@ -23,6 +27,8 @@ public:
     std::vector<std::string> m_log;
     std::vector<std::string> m_notScanned;  // "PATH: why"
     std::vector<std::string> m_linksSkipped;
+    // Acts on each line once it is kept, as another part of the program would.
+    std::function<void(const std::string&)> m_onLine = [](const std::string&) {};
 };
 
 // The report as the log shows it, from its heading on.

@@ -92,25 +92,21 @@ TEST_F(PosixFileAccessTest, RelativePathGetsAFullPath) {
     EXPECT_EQ(status.m_fullPath, std::filesystem::canonical(m_dir.Root()).string() + "/rel.htm");
 }
 
-TEST_F(PosixFileAccessTest, RewriteKeepsOwnerGroupAndMode) {
-    const std::string path = m_dir.Write("a.htm", "old\n");
-    ASSERT_EQ(chown(path.c_str(), 1234, 5678), 0);
-    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
-    WriteLines(path, {"new"});
-    const struct stat after = StatOf(path);
-    EXPECT_EQ(ReadBytes(path), "new\n");
-    EXPECT_EQ(after.st_uid, 1234u);
-    EXPECT_EQ(after.st_gid, 5678u);
-    EXPECT_EQ(after.st_mode & 07777, 0640u);
-}
-
-TEST_F(PosixFileAccessTest, RewriteThroughALinkRewritesTheTargetAndKeepsTheLink) {
+// A PATH that is a link: the file it leads to is rewritten, with its owner,
+// group and mode, and the link stays a link.
+TEST_F(PosixFileAccessTest, RewriteThroughALinkKeepsTheLinkAndTheTargetsOwnerGroupAndMode) {
     const std::string target = m_dir.Write("target.htm", "old\n");
+    ASSERT_EQ(chown(target.c_str(), 1234, 5678), 0);
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
     const std::string link = m_dir.Path("link.htm");
     ASSERT_EQ(symlink("target.htm", link.c_str()), 0);
     WriteLines(link, {"new"});
     EXPECT_TRUE(S_ISLNK(StatOf(link).st_mode));
+    const struct stat after = StatOf(target);
     EXPECT_EQ(ReadBytes(target), "new\n");
+    EXPECT_EQ(after.st_uid, 1234u);
+    EXPECT_EQ(after.st_gid, 5678u);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
     EXPECT_EQ(m_dir.Listing(), "link.htm\ntarget.htm\n");
 }
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <utility>
 
 #include "scan/file_types.h"
 #include "scan/scanner.h"
@@ -26,26 +27,16 @@ using ::testing::StartsWith;
 
 const char kInfected[] = "<script language>\nRem I am sorry! happy time\n</script>\nok\n";
 
-class RacingHost : public CaptureHost {
-public:
-    RacingHost(std::string path, std::function<void()> race)
-        : m_path(std::move(path)), m_race(std::move(race)) {
-        m_masks = ParseFileTypes("*.htm");
-    }
-
-    void AddLogLine(const std::string& line) override {
-        CaptureHost::AddLogLine(line);
-        if (line == m_path && !m_raced) {
-            m_raced = true;  // once: the problem list logs the path again
-            m_race();
+// Runs race once, as the scan logs path just before it treats the file (the
+// problem list logs the path again).
+void RaceAt(CaptureHost& host, const std::string& path, const std::function<void()>& race) {
+    host.m_masks = ParseFileTypes("*.htm");
+    host.m_onLine = [path, race, raced = false](const std::string& line) mutable {
+        if (line == path && !std::exchange(raced, true)) {
+            race();
         }
-    }
-
-private:
-    std::string m_path;
-    std::function<void()> m_race;
-    bool m_raced = false;
-};
+    };
+}
 
 class RaceTest : public ::testing::Test {
 protected:
@@ -56,7 +47,8 @@ protected:
         m_dir.Write("a.htm", kInfected);
         m_dir.Write("racer.htm", kInfected);
         m_dir.Write("z.htm", kInfected);
-        RacingHost host(Racer(), race);
+        CaptureHost host;
+        RaceAt(host, Racer(), race);
         ScanRoots({m_dir.Root().string()});
         EXPECT_EQ(ReadBytes(m_dir.Path("a.htm")), "ok\n");
         EXPECT_EQ(ReadBytes(m_dir.Path("z.htm")), "ok\n");
@@ -109,7 +101,8 @@ TEST(FolderRaceTest, FolderSwappedDuringATreatmentNeverMixesTwoFiles) {
     TempDir dir;
     fs::create_directory(dir.Root() / "sub");
     dir.Write("sub/racer.htm", block + "walked\n");
-    RacingHost host(dir.Path("sub/racer.htm"), [&dir, &block] {
+    CaptureHost host;
+    RaceAt(host, dir.Path("sub/racer.htm"), [&dir, &block] {
         fs::rename(dir.Path("sub"), dir.Path("moved"));
         fs::create_directory(dir.Root() / "sub");
         dir.Write("sub/racer.htm", block + "put in place\n");
