@@ -34,9 +34,12 @@ protected:
     TempDir m_dir;
 };
 
-// Each PATH gets its banner, a CR LF file comes back with LF line breaks,
-// both blocks of a file go; an excluded folder and file are not even checked.
-TEST_F(KelvaneScanTest, InfectedFilesAreCleanedPathByPathAndExitWithOne) {
+// Each PATH gets its banner, absolute and without a trailing separator
+// however it was given; a missing one gets a message and the others are
+// scanned. A CR LF file comes back with LF line breaks, both blocks of a
+// file go; an excluded folder and file, and a file no mask matches, are not
+// even checked.
+TEST_F(KelvaneScanTest, InfectedFilesAreCleanedPathByPath) {
     const std::string crlf = m_dir.Write(
         "crlf.htm", "<html>\r\n<script language=x>\r\nRem I am sorry! happy time\r\n</script>\r\n");
     fs::create_directories(m_dir.Root() / "scripts" / "cache");
@@ -46,18 +49,25 @@ TEST_F(KelvaneScanTest, InfectedFilesAreCleanedPathByPathAndExitWithOne) {
     const std::string cached =
         m_dir.Write((fs::path("scripts") / "cache" / "a.htm").string(), kBlock);
     const std::string old = m_dir.Write((fs::path("scripts") / "old.htm").string(), kBlock);
+    const std::string sheet = m_dir.Write((fs::path("scripts") / "style.css").string(), kBlock);
+    const std::string missing = (m_dir.Root() / "gone").string();
     const std::string separator(1, fs::path::preferred_separator);
-    const ProcessResult result =
-        Scan({"--exclude", "**" + separator + "cache", "--exclude", "**old.htm", crlf, scripts});
-    EXPECT_EQ(result.m_exitCode, 1);
-    EXPECT_THAT(
-        OutputLines(result.m_stdout),
-        ElementsAreArray(LogThenReport({DriveBanner(crlf), crlf, kRemoveOk, DriveBanner(scripts),
-                                        twice, kRemoveOk, kRemoveOk, kEndBanner},
-                                       ReportLines(2, 2, 0))));
+    const fs::path cwd = fs::current_path();
+    fs::current_path(m_dir.Root());
+    const ProcessResult result = Scan({"--exclude", "**" + separator + "cache", "--exclude",
+                                       "**old.htm", missing, crlf, "scripts" + separator});
+    fs::current_path(cwd);
+    EXPECT_EQ(result.m_exitCode, 2);
+    EXPECT_THAT(OutputLines(result.m_stdout),
+                ElementsAreArray(
+                    LogThenReport({DriveBanner(missing), DriveBanner(crlf), crlf, kRemoveOk,
+                                   DriveBanner(scripts), twice, kRemoveOk, kRemoveOk, kEndBanner},
+                                  ReportLines(2, 2, 0))));
+    EXPECT_THAT(result.m_stderr, HasSubstr(missing + ": not scanned: "));
     EXPECT_EQ(ReadBytes(crlf), "<html>\n");
     EXPECT_EQ(ReadBytes(twice), "a\nb\n");
-    EXPECT_EQ(ReadBytes(cached) + ReadBytes(old), std::string(kBlock) + kBlock);
+    EXPECT_EQ(ReadBytes(cached) + ReadBytes(old) + ReadBytes(sheet),
+              std::string(kBlock) + kBlock + kBlock);
 }
 
 TEST_F(KelvaneScanTest, OptionsReachTheScan) {
@@ -91,33 +101,6 @@ TEST_F(KelvaneScanTest, UndelimitedBlockIsAProblemDeletedUnlessKept) {
                                                           ReportLines(1, 0, 1, {broken}))));
         EXPECT_EQ(fs::exists(broken), keep);
     }
-}
-
-// A file no mask matches is never touched, nor checked.
-TEST_F(KelvaneScanTest, MissingPathGetsItsBannerAndAMessageAndTheOthersAreScanned) {
-    const std::string missing = (m_dir.Root() / "gone").string();
-    const std::string page = m_dir.Write("page.htm", "clean\n");
-    const std::string sheet = m_dir.Write("style.css", kBlock);
-    const ProcessResult result = Scan({missing, Root()});
-    EXPECT_EQ(result.m_exitCode, 2);
-    EXPECT_THAT(
-        OutputLines(result.m_stdout),
-        ElementsAreArray(LogThenReport(
-            {DriveBanner(missing), DriveBanner(Root()), page, kEndBanner}, ReportLines(1, 0, 0))));
-    EXPECT_THAT(result.m_stderr, HasSubstr(missing + ": not scanned: "));
-    EXPECT_EQ(ReadBytes(sheet), kBlock);
-}
-
-TEST_F(KelvaneScanTest, RelativePathIsShownAbsoluteWithoutATrailingSeparator) {
-    const std::string page = m_dir.Write("page.htm", "clean\n");
-    const fs::path before = fs::current_path();
-    fs::current_path(m_dir.Root());
-    const ProcessResult result =
-        Scan({std::string(".") + static_cast<char>(fs::path::preferred_separator)});
-    fs::current_path(before);
-    const std::vector<std::string> lines = OutputLines(result.m_stdout);
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[0] + "\n" + lines[1], DriveBanner(Root()) + "\n" + page);
 }
 
 // Command lines run in a folder holding "-site/page.htm" (infected) and an
