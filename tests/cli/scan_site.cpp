@@ -42,8 +42,8 @@ std::string DeletedFile(const TempDir& dir) {
     return (dir.Root() / "pages" / "broken.htm").string();
 }
 
-ProcessResult Scan(const std::vector<std::string>& args) {
-    ChildProcess scan("kelvane-scan", args);
+ProcessResult Scan(const std::vector<std::string>& args, const std::string& program) {
+    ChildProcess scan(program, args);
     std::mutex mutex;
     std::condition_variable ended;
     bool done = false;
