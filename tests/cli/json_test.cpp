@@ -10,12 +10,6 @@
 
 namespace {
 
-// Quotes, backslashes and control characters are escaped; high bytes pass.
-TEST(JsonString, EscapesWhatJsonMust) {
-    EXPECT_EQ(JsonString("a\"b\\c\n\t\x01\x1f\xe9\x81\xa0"),
-              "\"a\\\"b\\\\c\\u000a\\u0009\\u0001\\u001f\xe9\x81\xa0\"");
-}
-
 // What a strict reader takes, and what it reads: every kind of value, a
 // surrogate pair as one four-byte character, numbers kept as written.
 TEST(ParseJsonObject, ReadsValuesAsRfc8259WritesThem) {
@@ -47,7 +41,8 @@ TEST(ParseJsonObject, ReadsValuesAsRfc8259WritesThem) {
 TEST(ParseJsonObject, RefusesWhatIsNotOneFlatObject) {
     for (const char* line :
          {"", "{", "{\"a\":1", "{\"a\":1}x", "{\"a\"1}", "{\"a\":\"x}", "{\"a\":\"\n\"}",
-          "{\"a\":nope}", "{\"a\":\"\\q\"}", "[1]", "{\"a\":{}}", "{\"a\":\"\\u12\"}",
+          "{\"a\":\"\x1f\"}", "{\"a\":nope}", "{\"a\":\"\\q\"}", "[1]", "{\"a\":{}}",
+          "{\"a\":\"\\u12\"}",
           // not strict JSON
           "{\"a\":\"\\u 123\"}", "{\"a\":\"\\u0x12\"}", "{\"a\":\"\\u-001\"}",
           "{\"a\":\"\\ud800\"}", "{\"a\":\"\\udc00\\ud800\"}", "{\"a\":\"\\ud800\\u0041\"}",
