@@ -81,28 +81,6 @@ TEST_F(KelvaneScanTest, OptionsReachTheScan) {
     EXPECT_EQ(ReadBytes(page), kBlock) << "*.htm is no longer among the masks";
 }
 
-// A block whose first line cannot be found: a problem file, deleted unless
-// the user keeps it; --quiet prints the report alone.
-TEST_F(KelvaneScanTest, UndelimitedBlockIsAProblemDeletedUnlessKept) {
-    for (const bool keep : {false, true}) {
-        SCOPED_TRACE(keep ? "kept" : "deleted");
-        const std::string page = m_dir.Write("page.htm", kBlock);
-        const std::string broken = m_dir.Write("broken.htm", "Rem I am sorry! happy time\n");
-        std::vector<std::string> args = {broken};
-        if (keep) {
-            args = {"--keep-on-error", "--quiet", broken, page};
-        }
-        const ProcessResult result = Scan(args);
-        EXPECT_EQ(result.m_exitCode, 2);
-        EXPECT_THAT(OutputLines(result.m_stdout),
-                    ElementsAreArray(keep ? ReportLines(2, 1, 1, {broken})
-                                          : LogThenReport({DriveBanner(broken), broken,
-                                                           LogText::kBlockNotDelimited, kEndBanner},
-                                                          ReportLines(1, 0, 1, {broken}))));
-        EXPECT_EQ(fs::exists(broken), keep);
-    }
-}
-
 // Command lines run in a folder holding "-site/page.htm" (infected) and an
 // empty folder "bak". A mistake ("" said): status 2, a hint on standard
 // error, no scan at all, the tree as it was, no folder "new". Otherwise the
