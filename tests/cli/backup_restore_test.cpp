@@ -6,7 +6,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -219,60 +218,6 @@ INSTANTIATE_TEST_SUITE_P(
                       RestoreAttack{"TornLastLine", ":6: not a manifest entry"}),
     [](const auto& info) { return info.param.first; });
 
-// The backup folder of a scan that would let the copies be read, replaced
-// or scanned: a usage error, before anything is copied or changed. SITE
-// stands for the site, KEEP for an empty folder outside it; the file is made
-// and, on POSIX, the shell command run first.
-struct BackupDirCase {
-    const char* m_name;
-    std::string m_dir;
-    std::string m_file;
-    std::string m_shell;
-    std::string m_said;
-};
-
-void PrintTo(const BackupDirCase& refusal, std::ostream* out) {
-    *out << refusal.m_name;
-}
-
-class BackupDirRefusalTest : public ::testing::TestWithParam<BackupDirCase> {};
-
-TEST_P(BackupDirRefusalTest, IsAUsageError) {
-    TempDir site;
-    TempDir keep;
-    MakeInfectedSite(site);
-    const std::string before = SnapshotOf(site.Root());
-    const auto filled = [&](std::string text) {
-        for (const auto& [name, dir] : {std::pair{"SITE", &site}, {"KEEP", &keep}}) {
-            for (std::size_t at; (at = text.find(name)) != std::string::npos;) {
-                text.replace(at, 4, dir->Root().string());
-            }
-        }
-        return fs::path(text).make_preferred().string();
-    };
-    if (!GetParam().m_file.empty()) {
-        std::ofstream(filled(GetParam().m_file)) << "";
-    }
-    if (!GetParam().m_shell.empty()) {
-        ASSERT_EQ(std::system(filled(GetParam().m_shell).c_str()), 0);
-    }
-    const ProcessResult result =
-        Scan({"--backup-dir", filled(GetParam().m_dir), site.Root().string()});
-    EXPECT_EQ(result.m_exitCode, 2);
-    EXPECT_THAT(result.m_stdout, IsEmpty());
-    EXPECT_THAT(result.m_stderr, HasSubstr(GetParam().m_said));
-    EXPECT_EQ(SnapshotOf(site.Root()), before);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Portable, BackupDirRefusalTest,
-    ::testing::Values(BackupDirCase{"InsideAPath", "SITE/keep", "", "", "is inside"},
-                      BackupDirCase{"HoldingABackup", "KEEP", "KEEP/manifest.jsonl", "",
-                                    "already holds a backup"},
-                      BackupDirCase{"NotEmpty", "KEEP", "KEEP/x", "", "must be empty"},
-                      BackupDirCase{"InAMissingFolder", "KEEP/no/b", "", "", "does not exist"}),
-    [](const auto& info) { return std::string(info.param.m_name); });
-
 // In-process, so that the file layer's faults can be injected: the copy is
 // made through the same layer as the treatment, and the copy comes first.
 class BackupFaultTest : public ::testing::Test {
@@ -440,19 +385,6 @@ INSTANTIATE_TEST_SUITE_P(
                                     "Refused SITE/pages/broken.htm: one of its folders is a link"}),
     [](const auto& info) { return info.param.first; });
 
-// Links and other users' folders as the backup folder.
-INSTANTIATE_TEST_SUITE_P(
-    Posix, BackupDirRefusalTest,
-    ::testing::Values(BackupDirCase{"ReachedThroughALinkIntoAPath", "KEEP/link/b", "",
-                                    "ln -s SITE KEEP/link", "is inside"},
-                      BackupDirCase{"OfAnotherUser", "KEEP/b", "",
-                                    "mkdir KEEP/b && chown 4242:4242 KEEP/b",
-                                    "must be a folder of yours"},
-                      BackupDirCase{"WritableByOthers", "KEEP/b", "", "mkdir -m 0730 KEEP/b",
-                                    "must be a folder of yours"},
-                      BackupDirCase{"ALink", "KEEP/c", "", "mkdir KEEP/b && ln -s b KEEP/c",
-                                    "must be a folder of yours"}),
-    [](const auto& info) { return std::string(info.param.m_name); });
 #endif
 
 }  // namespace

@@ -11,6 +11,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 #include "cli/scan_site.h"
@@ -81,12 +83,14 @@ TEST_F(KelvaneScanTest, OptionsReachTheScan) {
     EXPECT_EQ(ReadBytes(page), kBlock) << "*.htm is no longer among the masks";
 }
 
-// Command lines run in a folder holding "-site/page.htm" (infected) and an
-// empty folder "bak". A mistake ("" said): status 2, a hint on standard
-// error, no scan at all, the tree as it was, no folder "new". Otherwise the
-// usual conventions: "--" ends the options, a value may follow its option
-// after "=", and a mask that can match nothing is warned of while the scan
-// runs as asked.
+// Command lines run in a folder holding "-site/page.htm" (infected), an
+// empty folder "bak", "old" holding a backup's manifest and "full" a file;
+// on POSIX also "link" to "-site", "theirs" of another user, "shared" that
+// its group may write to and "alias" linking to "bak". A mistake: status 2,
+// a hint on standard error, no scan at all, the tree as it was, no folder
+// "new". Otherwise the usual conventions: "--" ends the options, a value
+// may follow its option after "=", and a mask that can match nothing is
+// warned of while the scan runs as asked.
 using Args = std::vector<std::string>;
 struct CommandLine {
     Args m_args;
@@ -98,29 +102,55 @@ void PrintTo(const CommandLine& line, std::ostream* out) {
     *out << ::testing::PrintToString(line.m_args);
 }
 
-class CommandLineTest : public ::testing::TestWithParam<CommandLine> {};
-
-TEST_P(CommandLineTest, IsTakenAsItMeans) {
-    TempDir dir;
-    fs::create_directory(dir.Root() / "-site");
-    fs::create_directory(dir.Root() / "bak");
-    dir.Write((fs::path("-site") / "page.htm").string(), kBlock);
-    const std::string before = SnapshotOf(dir.Root());
-    const fs::path cwd = fs::current_path();
-    fs::current_path(dir.Root());
-    const ProcessResult result = Scan(GetParam().m_args);
-    fs::current_path(cwd);
-    EXPECT_EQ(result.m_exitCode, GetParam().m_exitCode) << result.m_stdout << result.m_stderr;
-    if (GetParam().m_exitCode == 2 && GetParam().m_said.empty()) {
-        EXPECT_THAT(result.m_stdout, IsEmpty());
-        EXPECT_THAT(result.m_stderr, StartsWith("kelvane-scan: "));
-        EXPECT_THAT(result.m_stderr, HasSubstr("--help"));
-        EXPECT_EQ(SnapshotOf(dir.Root()), before);
-        EXPECT_FALSE(fs::exists(dir.Root() / "new"));
-    } else {
-        EXPECT_EQ(result.m_stderr.empty(), GetParam().m_said.empty()) << result.m_stderr;
-        EXPECT_THAT(result.m_stderr, HasSubstr(GetParam().m_said));
+class CommandLineTest : public ::testing::TestWithParam<CommandLine> {
+protected:
+    void SetUp() override {
+        for (const char* folder : {"-site", "bak", "old", "full"}) {
+            fs::create_directory(m_dir.Root() / folder);
+        }
+        m_dir.Write((fs::path("-site") / "page.htm").string(), kBlock);
+        m_dir.Write((fs::path("old") / "manifest.jsonl").string(), "");
+        m_dir.Write((fs::path("full") / "x").string(), "");
+#ifndef _WIN32
+        fs::create_directory_symlink("-site", m_dir.Root() / "link");
+        fs::create_directory_symlink("bak", m_dir.Root() / "alias");
+        fs::create_directory(m_dir.Root() / "theirs");
+        ASSERT_EQ(chown(m_dir.Path("theirs").c_str(), 4242, 4242), 0);
+        fs::create_directory(m_dir.Root() / "shared");
+        fs::permissions(m_dir.Root() / "shared", fs::perms::owner_all | fs::perms::group_write);
+#endif
+        m_before = SnapshotOf(m_dir.Root());
     }
+
+    ProcessResult Run() const {
+        const fs::path cwd = fs::current_path();
+        fs::current_path(m_dir.Root());
+        const ProcessResult result = Scan(GetParam().m_args);
+        fs::current_path(cwd);
+        EXPECT_EQ(result.m_exitCode, GetParam().m_exitCode) << result.m_stdout << result.m_stderr;
+        return result;
+    }
+
+    TempDir m_dir;
+    std::string m_before;
+};
+
+TEST_P(CommandLineTest, IsRefusedBeforeAnythingIsRead) {
+    const ProcessResult result = Run();
+    EXPECT_THAT(result.m_stdout, IsEmpty());
+    EXPECT_THAT(result.m_stderr, StartsWith("kelvane-scan: "));
+    EXPECT_THAT(result.m_stderr, HasSubstr(GetParam().m_said));
+    EXPECT_THAT(result.m_stderr, HasSubstr("--help"));
+    EXPECT_EQ(SnapshotOf(m_dir.Root()), m_before);
+    EXPECT_FALSE(fs::exists(m_dir.Root() / "new"));
+}
+
+class ConventionTest : public CommandLineTest {};
+
+TEST_P(ConventionTest, IsTakenAsItMeans) {
+    const ProcessResult result = Run();
+    EXPECT_EQ(result.m_stderr.empty(), GetParam().m_said.empty()) << result.m_stderr;
+    EXPECT_THAT(result.m_stderr, HasSubstr(GetParam().m_said));
 }
 
 // An empty PATH (what "$UNSET" gives) is tried in a dry run, so that a
@@ -150,8 +180,23 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLine{{"--restore", "bak", "--keep-on-error"}, 2, ""},
         CommandLine{{"--backup-dir", "new", "--all-drives"}, 2, ""}));
 
+// A backup folder that would let the copies be read, replaced or scanned.
+const CommandLine kBackupDirs[] = {
+    {{"--backup-dir", "-site/keep", "./-site"}, 2, "is inside"},
+    {{"--backup-dir", "old", "./-site"}, 2, "already holds a backup"},
+    {{"--backup-dir", "full", "./-site"}, 2, "must be empty"},
+    {{"--backup-dir", "no/b", "./-site"}, 2, "does not exist"},
+#ifndef _WIN32
+    {{"--backup-dir", "link/b", "./-site"}, 2, "is inside"},
+    {{"--backup-dir", "theirs", "./-site"}, 2, "must be a folder of yours"},
+    {{"--backup-dir", "shared", "./-site"}, 2, "must be a folder of yours"},
+    {{"--backup-dir", "alias", "./-site"}, 2, "must be a folder of yours"},
+#endif
+};
+INSTANTIATE_TEST_SUITE_P(BackupDirs, CommandLineTest, ::testing::ValuesIn(kBackupDirs));
+
 INSTANTIATE_TEST_SUITE_P(
-    Conventions, CommandLineTest,
+    Conventions, ConventionTest,
     ::testing::Values(
         CommandLine{{"--", "-site"}, 1, ""},
         CommandLine{{"--quiet", "--", "-site", "--"}, 2, "--: not scanned"},
