@@ -11,6 +11,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 #include "cli/scan_site.h"
@@ -34,9 +36,12 @@ protected:
     TempDir m_dir;
 };
 
-// Each PATH gets its banner, a CR LF file comes back with LF line breaks,
-// both blocks of a file go; an excluded folder and file are not even checked.
-TEST_F(KelvaneScanTest, InfectedFilesAreCleanedPathByPathAndExitWithOne) {
+// Each PATH gets its banner, absolute and without a trailing separator
+// however it was given; a missing one gets a message and the others are
+// scanned. A CR LF file comes back with LF line breaks, both blocks of a
+// file go; an excluded folder and file, and a file no mask matches, are not
+// even checked.
+TEST_F(KelvaneScanTest, InfectedFilesAreCleanedPathByPath) {
     const std::string crlf = m_dir.Write(
         "crlf.htm", "<html>\r\n<script language=x>\r\nRem I am sorry! happy time\r\n</script>\r\n");
     fs::create_directories(m_dir.Root() / "scripts" / "cache");
@@ -46,18 +51,25 @@ TEST_F(KelvaneScanTest, InfectedFilesAreCleanedPathByPathAndExitWithOne) {
     const std::string cached =
         m_dir.Write((fs::path("scripts") / "cache" / "a.htm").string(), kBlock);
     const std::string old = m_dir.Write((fs::path("scripts") / "old.htm").string(), kBlock);
+    const std::string sheet = m_dir.Write((fs::path("scripts") / "style.css").string(), kBlock);
+    const std::string missing = (m_dir.Root() / "gone").string();
     const std::string separator(1, fs::path::preferred_separator);
-    const ProcessResult result =
-        Scan({"--exclude", "**" + separator + "cache", "--exclude", "**old.htm", crlf, scripts});
-    EXPECT_EQ(result.m_exitCode, 1);
-    EXPECT_THAT(
-        OutputLines(result.m_stdout),
-        ElementsAreArray(LogThenReport({DriveBanner(crlf), crlf, kRemoveOk, DriveBanner(scripts),
-                                        twice, kRemoveOk, kRemoveOk, kEndBanner},
-                                       ReportLines(2, 2, 0))));
+    const fs::path cwd = fs::current_path();
+    fs::current_path(m_dir.Root());
+    const ProcessResult result = Scan({"--exclude", "**" + separator + "cache", "--exclude",
+                                       "**old.htm", missing, crlf, "scripts" + separator});
+    fs::current_path(cwd);
+    EXPECT_EQ(result.m_exitCode, 2);
+    EXPECT_THAT(OutputLines(result.m_stdout),
+                ElementsAreArray(
+                    LogThenReport({DriveBanner(missing), DriveBanner(crlf), crlf, kRemoveOk,
+                                   DriveBanner(scripts), twice, kRemoveOk, kRemoveOk, kEndBanner},
+                                  ReportLines(2, 2, 0))));
+    EXPECT_THAT(result.m_stderr, HasSubstr(missing + ": not scanned: "));
     EXPECT_EQ(ReadBytes(crlf), "<html>\n");
     EXPECT_EQ(ReadBytes(twice), "a\nb\n");
-    EXPECT_EQ(ReadBytes(cached) + ReadBytes(old), std::string(kBlock) + kBlock);
+    EXPECT_EQ(ReadBytes(cached) + ReadBytes(old) + ReadBytes(sheet),
+              std::string(kBlock) + kBlock + kBlock);
 }
 
 TEST_F(KelvaneScanTest, OptionsReachTheScan) {
@@ -71,61 +83,14 @@ TEST_F(KelvaneScanTest, OptionsReachTheScan) {
     EXPECT_EQ(ReadBytes(page), kBlock) << "*.htm is no longer among the masks";
 }
 
-// A block whose first line cannot be found: a problem file, deleted unless
-// the user keeps it; --quiet prints the report alone.
-TEST_F(KelvaneScanTest, UndelimitedBlockIsAProblemDeletedUnlessKept) {
-    for (const bool keep : {false, true}) {
-        SCOPED_TRACE(keep ? "kept" : "deleted");
-        const std::string page = m_dir.Write("page.htm", kBlock);
-        const std::string broken = m_dir.Write("broken.htm", "Rem I am sorry! happy time\n");
-        std::vector<std::string> args = {broken};
-        if (keep) {
-            args = {"--keep-on-error", "--quiet", broken, page};
-        }
-        const ProcessResult result = Scan(args);
-        EXPECT_EQ(result.m_exitCode, 2);
-        EXPECT_THAT(OutputLines(result.m_stdout),
-                    ElementsAreArray(keep ? ReportLines(2, 1, 1, {broken})
-                                          : LogThenReport({DriveBanner(broken), broken,
-                                                           LogText::kBlockNotDelimited, kEndBanner},
-                                                          ReportLines(1, 0, 1, {broken}))));
-        EXPECT_EQ(fs::exists(broken), keep);
-    }
-}
-
-// A file no mask matches is never touched, nor checked.
-TEST_F(KelvaneScanTest, MissingPathGetsItsBannerAndAMessageAndTheOthersAreScanned) {
-    const std::string missing = (m_dir.Root() / "gone").string();
-    const std::string page = m_dir.Write("page.htm", "clean\n");
-    const std::string sheet = m_dir.Write("style.css", kBlock);
-    const ProcessResult result = Scan({missing, Root()});
-    EXPECT_EQ(result.m_exitCode, 2);
-    EXPECT_THAT(
-        OutputLines(result.m_stdout),
-        ElementsAreArray(LogThenReport(
-            {DriveBanner(missing), DriveBanner(Root()), page, kEndBanner}, ReportLines(1, 0, 0))));
-    EXPECT_THAT(result.m_stderr, HasSubstr(missing + ": not scanned: "));
-    EXPECT_EQ(ReadBytes(sheet), kBlock);
-}
-
-TEST_F(KelvaneScanTest, RelativePathIsShownAbsoluteWithoutATrailingSeparator) {
-    const std::string page = m_dir.Write("page.htm", "clean\n");
-    const fs::path before = fs::current_path();
-    fs::current_path(m_dir.Root());
-    const ProcessResult result =
-        Scan({std::string(".") + static_cast<char>(fs::path::preferred_separator)});
-    fs::current_path(before);
-    const std::vector<std::string> lines = OutputLines(result.m_stdout);
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[0] + "\n" + lines[1], DriveBanner(Root()) + "\n" + page);
-}
-
-// Command lines run in a folder holding "-site/page.htm" (infected) and an
-// empty folder "bak". A mistake ("" said): status 2, a hint on standard
-// error, no scan at all, the tree as it was, no folder "new". Otherwise the
-// usual conventions: "--" ends the options, a value may follow its option
-// after "=", and a mask that can match nothing is warned of while the scan
-// runs as asked.
+// Command lines run in a folder holding "-site/page.htm" (infected), an
+// empty folder "bak", "old" holding a backup's manifest and "full" a file;
+// on POSIX also "link" to "-site", "theirs" of another user, "shared" that
+// its group may write to and "alias" linking to "bak". A mistake: status 2,
+// a hint on standard error, no scan at all, the tree as it was, no folder
+// "new". Otherwise the usual conventions: "--" ends the options, a value
+// may follow its option after "=", and a mask that can match nothing is
+// warned of while the scan runs as asked.
 using Args = std::vector<std::string>;
 struct CommandLine {
     Args m_args;
@@ -137,29 +102,55 @@ void PrintTo(const CommandLine& line, std::ostream* out) {
     *out << ::testing::PrintToString(line.m_args);
 }
 
-class CommandLineTest : public ::testing::TestWithParam<CommandLine> {};
-
-TEST_P(CommandLineTest, IsTakenAsItMeans) {
-    TempDir dir;
-    fs::create_directory(dir.Root() / "-site");
-    fs::create_directory(dir.Root() / "bak");
-    dir.Write((fs::path("-site") / "page.htm").string(), kBlock);
-    const std::string before = SnapshotOf(dir.Root());
-    const fs::path cwd = fs::current_path();
-    fs::current_path(dir.Root());
-    const ProcessResult result = Scan(GetParam().m_args);
-    fs::current_path(cwd);
-    EXPECT_EQ(result.m_exitCode, GetParam().m_exitCode) << result.m_stdout << result.m_stderr;
-    if (GetParam().m_exitCode == 2 && GetParam().m_said.empty()) {
-        EXPECT_THAT(result.m_stdout, IsEmpty());
-        EXPECT_THAT(result.m_stderr, StartsWith("kelvane-scan: "));
-        EXPECT_THAT(result.m_stderr, HasSubstr("--help"));
-        EXPECT_EQ(SnapshotOf(dir.Root()), before);
-        EXPECT_FALSE(fs::exists(dir.Root() / "new"));
-    } else {
-        EXPECT_EQ(result.m_stderr.empty(), GetParam().m_said.empty()) << result.m_stderr;
-        EXPECT_THAT(result.m_stderr, HasSubstr(GetParam().m_said));
+class CommandLineTest : public ::testing::TestWithParam<CommandLine> {
+protected:
+    void SetUp() override {
+        for (const char* folder : {"-site", "bak", "old", "full"}) {
+            fs::create_directory(m_dir.Root() / folder);
+        }
+        m_dir.Write((fs::path("-site") / "page.htm").string(), kBlock);
+        m_dir.Write((fs::path("old") / "manifest.jsonl").string(), "");
+        m_dir.Write((fs::path("full") / "x").string(), "");
+#ifndef _WIN32
+        fs::create_directory_symlink("-site", m_dir.Root() / "link");
+        fs::create_directory_symlink("bak", m_dir.Root() / "alias");
+        fs::create_directory(m_dir.Root() / "theirs");
+        ASSERT_EQ(chown(m_dir.Path("theirs").c_str(), 4242, 4242), 0);
+        fs::create_directory(m_dir.Root() / "shared");
+        fs::permissions(m_dir.Root() / "shared", fs::perms::owner_all | fs::perms::group_write);
+#endif
+        m_before = SnapshotOf(m_dir.Root());
     }
+
+    ProcessResult Run() const {
+        const fs::path cwd = fs::current_path();
+        fs::current_path(m_dir.Root());
+        const ProcessResult result = Scan(GetParam().m_args);
+        fs::current_path(cwd);
+        EXPECT_EQ(result.m_exitCode, GetParam().m_exitCode) << result.m_stdout << result.m_stderr;
+        return result;
+    }
+
+    TempDir m_dir;
+    std::string m_before;
+};
+
+TEST_P(CommandLineTest, IsRefusedBeforeAnythingIsRead) {
+    const ProcessResult result = Run();
+    EXPECT_THAT(result.m_stdout, IsEmpty());
+    EXPECT_THAT(result.m_stderr, StartsWith("kelvane-scan: "));
+    EXPECT_THAT(result.m_stderr, HasSubstr(GetParam().m_said));
+    EXPECT_THAT(result.m_stderr, HasSubstr("--help"));
+    EXPECT_EQ(SnapshotOf(m_dir.Root()), m_before);
+    EXPECT_FALSE(fs::exists(m_dir.Root() / "new"));
+}
+
+class ConventionTest : public CommandLineTest {};
+
+TEST_P(ConventionTest, IsTakenAsItMeans) {
+    const ProcessResult result = Run();
+    EXPECT_EQ(result.m_stderr.empty(), GetParam().m_said.empty()) << result.m_stderr;
+    EXPECT_THAT(result.m_stderr, HasSubstr(GetParam().m_said));
 }
 
 // An empty PATH (what "$UNSET" gives) is tried in a dry run, so that a
@@ -189,8 +180,23 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLine{{"--restore", "bak", "--keep-on-error"}, 2, ""},
         CommandLine{{"--backup-dir", "new", "--all-drives"}, 2, ""}));
 
+// A backup folder that would let the copies be read, replaced or scanned.
+const CommandLine kBackupDirs[] = {
+    {{"--backup-dir", "-site/keep", "./-site"}, 2, "is inside"},
+    {{"--backup-dir", "old", "./-site"}, 2, "already holds a backup"},
+    {{"--backup-dir", "full", "./-site"}, 2, "must be empty"},
+    {{"--backup-dir", "no/b", "./-site"}, 2, "does not exist"},
+#ifndef _WIN32
+    {{"--backup-dir", "link/b", "./-site"}, 2, "is inside"},
+    {{"--backup-dir", "theirs", "./-site"}, 2, "must be a folder of yours"},
+    {{"--backup-dir", "shared", "./-site"}, 2, "must be a folder of yours"},
+    {{"--backup-dir", "alias", "./-site"}, 2, "must be a folder of yours"},
+#endif
+};
+INSTANTIATE_TEST_SUITE_P(BackupDirs, CommandLineTest, ::testing::ValuesIn(kBackupDirs));
+
 INSTANTIATE_TEST_SUITE_P(
-    Conventions, CommandLineTest,
+    Conventions, ConventionTest,
     ::testing::Values(
         CommandLine{{"--", "-site"}, 1, ""},
         CommandLine{{"--quiet", "--", "-site", "--"}, 2, "--: not scanned"},

@@ -12,8 +12,6 @@ namespace {
 
 using std::chrono::milliseconds;
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
-using ::testing::StartsWith;
 
 ScanTotals Totals(int32_t checked, int32_t treated = 0, std::size_t problems = 0) {
     ScanTotals totals;
@@ -39,49 +37,44 @@ protected:
     std::chrono::steady_clock::time_point m_now{};
 };
 
-TEST_F(ProgressLineTest, FiguresAreRefreshedAtMostTenTimesASecond) {
+// One line against a clock the test moves on: figures refreshed at most ten
+// times a second; a hidden line leaves the log alone and comes back as it
+// was until the next refresh; a shorter refresh leaves nothing of a longer
+// line; hidden at the end, it leaves nothing at all.
+TEST_F(ProgressLineTest, RefreshesAtMostTenTimesASecondAndHidesWithoutATrace) {
+    const std::string first = "0 examined, 0 infected, 1 problems, 0 files/s  /srv/www/long";
+    const std::string second = "5 examined, 2 infected, 1 problems, 50 files/s  /srv/www/a";
+    const struct {
+        int m_ms;           // since the step before
+        const char* m_log;  // written with the line hidden first, or nullptr
+        int32_t m_checked;  // the figures shown, none when negative
+        const char* m_folder;
+        std::vector<std::string> m_screen;
+    } kSteps[] = {
+        {0, nullptr, 0, "/srv/www/long", {first}},
+        {99, nullptr, 3, "/srv/www/x", {first}},
+        {1, nullptr, 5, "/srv/www/a", {second}},
+        {10, "/a/index.htm", 6, "/b", {"/a/index.htm", second}},
+        {90,
+         LogText::kRemoveOk,
+         8,
+         "/b",
+         {"/a/index.htm", LogText::kRemoveOk,
+          "8 examined, 4 infected, 1 problems, 40 files/s  /b"}},
+        {0, "end", -1, "", {"/a/index.htm", LogText::kRemoveOk, "end"}},
+    };
     ProgressLine line = MakeLine(80);
-    line.Show(Totals(0), "/srv/www");
-    EXPECT_THAT(Screen(), ElementsAre("0 examined, 0 infected, 0 problems, 0 files/s  /srv/www"));
-
-    m_now += milliseconds(99);
-    const std::size_t written = m_terminal.str().size();
-    line.Show(Totals(3, 1, 1), "/srv/www/a");
-    EXPECT_EQ(m_terminal.str().size(), written);
-
-    m_now += milliseconds(1);
-    line.Show(Totals(5, 2, 1), "/srv/www/b");
-    EXPECT_THAT(Screen(),
-                ElementsAre("5 examined, 2 infected, 1 problems, 50 files/s  /srv/www/b"));
-}
-
-TEST_F(ProgressLineTest, HiddenLineLeavesTheLogAloneAndComesBackAsItWasUntilTheNextRefresh) {
-    ProgressLine line = MakeLine(80);
-    line.Show(Totals(1), "/a");
-    line.Hide();
-    EXPECT_THAT(Screen(), IsEmpty());
-
-    m_terminal << "/a/index.htm\n";
-    m_now += milliseconds(10);
-    line.Show(Totals(2), "/a");
-    EXPECT_THAT(Screen(), ElementsAre("/a/index.htm", StartsWith("1 examined,")));
-
-    line.Hide();
-    m_terminal << LogText::kRemoveOk << "\n";
-    m_now += milliseconds(100);
-    line.Show(Totals(2, 1), "/a");
-    EXPECT_THAT(Screen(), ElementsAre("/a/index.htm", LogText::kRemoveOk,
-                                      StartsWith("2 examined, 1 infected,")));
-}
-
-TEST_F(ProgressLineTest, ShorterRefreshLeavesNothingOfTheLongerLine) {
-    ProgressLine line = MakeLine(80);
-    line.Show(Totals(1), "/srv/www/a/very/long/folder/name");
-    m_now += milliseconds(100);
-    line.Show(Totals(2), "/b");
-    EXPECT_THAT(Screen(), ElementsAre("2 examined, 0 infected, 0 problems, 20 files/s  /b"));
-    line.Hide();
-    EXPECT_THAT(Screen(), IsEmpty());
+    for (const auto& step : kSteps) {
+        m_now += milliseconds(step.m_ms);
+        if (step.m_log != nullptr) {
+            line.Hide();
+            m_terminal << step.m_log << "\n";
+        }
+        if (step.m_checked >= 0) {
+            line.Show(Totals(step.m_checked, step.m_checked / 2, 1), step.m_folder);
+        }
+        EXPECT_EQ(Screen(), step.m_screen) << step.m_ms << " ms later";
+    }
 }
 
 // One refresh: the line never reaches the last column, cutting the folder

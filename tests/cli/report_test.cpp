@@ -1,5 +1,6 @@
 // kelvane-scan --report FILE: a JSON Lines report whose lines parse, one per
-// treatment, and whose summary agrees with the log's report.
+// treatment, and whose summary agrees with the log's report; and --dry-run,
+// which changes nothing and prints the log of the real scan.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -15,37 +16,50 @@
 #include "support/capture_host.h"
 #include "support/os_errors.h"
 #include "treat/treat_file.h"
+#include "tree_snapshot.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
-// Scans of the infected site in which its undelimited page ends each way a
-// problem file can: deleted (with a backup of every change), kept, and met
-// again after its deletion (two masks for *.htm), which cannot read it.
-TEST(ReportTest, EachFileHasItsOutcomeAndTheSummaryAgreesWithTheLog) {
+// Scans of the infected site with a backup of every change, each after its
+// dry run, in which its undelimited page ends each way a problem file can:
+// deleted, kept, and met again after its deletion (two masks for *.htm),
+// which cannot read it; so the preview must foretell a second meeting with a
+// file cleaned or deleted.
+TEST(ReportTest, EachFileHasItsOutcomeAndTheSummaryAgreesWithTheDryRunAndTheLog) {
     const struct {
         std::vector<std::string> m_args;
         const char* m_outcome;
         const char* m_error;
     } kScans[] = {
-        {{"--backup-dir", "BACKUP"}, "deleted", ""},
+        {{}, "deleted", ""},
         {{"--keep-on-error"}, "failed", ""},
         {{"--file-types", "*.htm *.htm"}, "error", "read"},
     };
     for (const auto& scan : kScans) {
-        SCOPED_TRACE(scan.m_args[0]);
+        SCOPED_TRACE(scan.m_outcome);
         TempDir site;
         TempDir out;
         MakeInfectedSite(site);
-        const std::string backupDir = out.Path("backup");
-        std::vector<std::string> args = {"--report", out.Path("report.jsonl")};
-        for (const std::string& arg : scan.m_args) {
-            args.push_back(arg == "BACKUP" ? backupDir : arg);
-        }
-        args.push_back(site.Root().string());
-        const std::vector<std::string> log = OutputLines(Scan(args).m_stdout);
+        const std::string before = SnapshotOf(site.Root());
+        std::vector<std::string> args = scan.m_args;
+        args.insert(args.end(), {"--dry-run", site.Root().string()});
+        const ProcessResult preview = Scan(args);
+        EXPECT_EQ(SnapshotOf(site.Root()), before);
+        EXPECT_THAT(OutputLines(preview.m_stderr),
+                    ElementsAre("kelvane-scan: dry run: no file was changed"));
+
+        args.erase(args.end() - 2);
+        args.insert(args.begin(),
+                    {"--report", out.Path("report.jsonl"), "--backup-dir", out.Path("backup")});
+        const ProcessResult real = Scan(args);
+        EXPECT_EQ(real.m_stderr, "");
+        EXPECT_EQ(real.m_exitCode, preview.m_exitCode);
+        const std::vector<std::string> log = OutputLines(real.m_stdout);
+        EXPECT_EQ(log, OutputLines(preview.m_stdout));
 
         std::istringstream lines(ReadBytes(out.Path("report.jsonl")));
         std::map<std::string, JsonObject> files;
@@ -73,7 +87,7 @@ TEST(ReportTest, EachFileHasItsOutcomeAndTheSummaryAgreesWithTheLog) {
         const JsonObject& deleted = files.at(DeletedFile(site));
         EXPECT_EQ(deleted.at("outcome").m_text, scan.m_outcome);
         EXPECT_EQ(deleted.count("error") ? deleted.at("error").m_text : "", scan.m_error);
-        if (scan.m_args[0] == "--backup-dir") {
+        if (scan.m_args.empty()) {
             EXPECT_TRUE(fs::exists(deleted.at("backup").m_text));
             const JsonObject& twoBlocks = files.at(RewrittenFiles(site)[2]);
             EXPECT_EQ(twoBlocks.at("outcome").m_text, "treated");

@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <filesystem>
-#include <mutex>
-#include <thread>
+#include <future>
 
 #include "tree_snapshot.h"
 
@@ -42,27 +40,16 @@ std::string DeletedFile(const TempDir& dir) {
     return (dir.Root() / "pages" / "broken.htm").string();
 }
 
-ProcessResult Scan(const std::vector<std::string>& args) {
-    ChildProcess scan("kelvane-scan", args);
-    std::mutex mutex;
-    std::condition_variable ended;
-    bool done = false;
-    bool hung = false;
-    std::thread watchdog([&] {
-        std::unique_lock<std::mutex> lock(mutex);
-        hung = !ended.wait_for(lock, std::chrono::minutes(2), [&] { return done; });
-        if (hung) {
-            scan.Kill();
-        }
-    });
-    ProcessResult result = scan.Wait();
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        done = true;
+ProcessResult Scan(const std::vector<std::string>& args, const std::string& program) {
+    ChildProcess scan(program, args);
+    std::future<ProcessResult> ended =
+        std::async(std::launch::async, [&scan] { return scan.Wait(); });
+    const bool hung = ended.wait_for(std::chrono::minutes(2)) == std::future_status::timeout;
+    if (hung) {
+        scan.Kill();
     }
-    ended.notify_one();
-    watchdog.join();
-    EXPECT_FALSE(hung) << "kelvane-scan hung:\n" << result.m_stdout;
+    ProcessResult result = ended.get();
+    EXPECT_FALSE(hung) << program << " hung:\n" << result.m_stdout;
     return result;
 }
 

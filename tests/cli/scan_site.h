@@ -20,9 +20,11 @@ void MakeInfectedSite(const TempDir& dir);
 std::vector<std::string> RewrittenFiles(const TempDir& dir);
 std::string DeletedFile(const TempDir& dir);
 
-// Runs kelvane-scan to its end; one still running after two minutes is taken for
-// hung and killed, so that the test fails instead of hanging.
-ProcessResult Scan(const std::vector<std::string>& args);
+// Runs kelvane-scan (or another program) to its end; one still running
+// after two minutes is taken for hung and killed, so that the test fails
+// instead of hanging.
+ProcessResult Scan(const std::vector<std::string>& args,
+                   const std::string& program = "kelvane-scan");
 
 // The lines of a program's output, without a Windows console's CR; the
 // last line must end with a line break.

@@ -26,10 +26,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int kFiles = 4;
 constexpr std::size_t kHalfSize = 5 << 19;  // 5 MB a file, 20 MB in all
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 // A kill between a file's unprotection and the restoring of its status can
 // leave its times changed; its bytes are always whole.
 TEST(KillTest, EveryFileIsOldOrNewAfterEveryKillAndLeftoversAreNeverTreated) {
@@ -55,7 +51,7 @@ TEST(KillTest, EveryFileIsOldOrNewAfterEveryKillAndLeftoversAreNeverTreated) {
     const auto restoreOld = [&] {
         for (int i = 0; i < kFiles; ++i) {
             if (!fs::exists(pathOf(i)) || fs::file_size(pathOf(i)) != versions[i].first.size()) {
-                WriteFile(pathOf(i), versions[i].first);
+                std::ofstream(pathOf(i), std::ios::binary) << versions[i].first;
             }
         }
     };
@@ -112,7 +108,7 @@ TEST(KillTest, EveryFileIsOldOrNewAfterEveryKillAndLeftoversAreNeverTreated) {
     if (kept.empty()) {
         // No kill left one this time: make one as a kill would.
         kept.push_back(dir.Root() / ".kelvane-99999-1.kelvane-tmp");
-        WriteFile(kept.back(), versions[0].second.substr(0, 4096));
+        std::ofstream(kept.back(), std::ios::binary) << versions[0].second.substr(0, 4096);
     }
 
     // Even with a mask that matches every file, a later scan does not treat

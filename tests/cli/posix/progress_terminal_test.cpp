@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gmock/gmock.h>
@@ -20,98 +19,64 @@
 namespace {
 
 using ::testing::HasSubstr;
-using ::testing::IsEmpty;
 
-struct TerminalRun {
-    TerminalScreen m_screen;
-    std::string m_terminal;  // every byte the terminal received
-    std::string m_stdout;    // the log, when it went to a file
-    int m_exitCode = -1;
+// A scan of the infected site with standard error on a terminal of the given
+// width, and standard output there too or in a file; with --quiet the log
+// is its report alone.
+struct TerminalCase {
+    bool m_logOnTerminal;
+    bool m_quiet;
+    unsigned short m_columns;
 };
 
-// Runs the scan with standard error on a pseudo-terminal of the given width,
-// and standard output there too or in a file. The test holds the terminal's
-// own end open too, so that nothing written is lost when the program ends
-// before the test has read it.
-TerminalRun RunOnTerminal(const std::vector<std::string>& args, bool logOnTerminal,
-                          unsigned short columns = 80) {
+class ProgressTerminalTest : public ::testing::TestWithParam<TerminalCase> {};
+
+TEST_P(ProgressTerminalTest, LineTakesTheWidthAndLeavesOnlyTheLogOnTheTerminal) {
+    const TerminalCase& row = GetParam();
+    const TempDir site;
+    MakeInfectedSite(site);
+    std::vector<std::string> log = OutputLines(Scan({"--dry-run", site.Root().string()}).m_stdout);
+    if (row.m_quiet) {
+        log.erase(log.begin(), std::find(log.begin(), log.end(), LogText::kReportHeading));
+    }
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
-        ADD_FAILURE() << "no pseudo-terminal";
-        return {};
-    }
-    const int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
-    const winsize size{24, columns, 0, 0};
+    ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+    const std::string terminal = ptsname(master);
+    // Held open, so that nothing written is lost when the program ends
+    // before the test has read it.
+    const int slave = open(terminal.c_str(), O_RDWR | O_NOCTTY);
+    const winsize size{24, row.m_columns, 0, 0};
     ioctl(master, TIOCSWINSZ, &size);
-    TempDir outputDir;
-    const std::string outputFile = outputDir.Path("stdout");
-    const std::string program = ProgramBesideTest("kelvane-scan");
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(logOnTerminal ? slave : open(outputFile.c_str(), O_WRONLY | O_CREAT, 0600), 1);
-        dup2(slave, 2);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& arg : args) {
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
+    std::vector<std::string> args = {
+        "-c", std::string("exec \"$@\" 2>\"$0\"") + (row.m_logOnTerminal ? " >\"$0\"" : ""),
+        terminal, ProgramBesideTest("kelvane-scan"), site.Root().string()};
+    if (row.m_quiet) {
+        args.push_back("--quiet");
     }
-    TerminalRun run;
-    int status = 0;
-    for (bool ended = false; !ended;) {
-        ended = waitpid(child, &status, WNOHANG) != 0;
-        pollfd ready{master, POLLIN, 0};
-        char buffer[4096];
-        while (poll(&ready, 1, ended ? 0 : 50) > 0) {
-            const ssize_t got = read(master, buffer, sizeof buffer);
-            if (got <= 0) {
-                break;
-            }
-            run.m_terminal.append(buffer, static_cast<std::size_t>(got));
+    const ProcessResult result = Scan(args, "/bin/sh");
+    std::string received;
+    char buffer[4096];
+    for (pollfd ready{master, POLLIN, 0}; poll(&ready, 1, 0) > 0;) {
+        const ssize_t got = read(master, buffer, sizeof buffer);
+        if (got <= 0) {
+            break;
         }
+        received.append(buffer, static_cast<std::size_t>(got));
     }
     close(slave);
     close(master);
-    run.m_screen.Receive(run.m_terminal);
-    run.m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.m_stdout = logOnTerminal ? std::string() : ReadBytes(outputFile);
-    return run;
+    TerminalScreen screen;
+    screen.Receive(received);
+    EXPECT_EQ(result.m_exitCode, 2);
+    EXPECT_THAT(received, HasSubstr("\r0 examined, 0 infected, 0 pro"));
+    EXPECT_LE(screen.WidestLine(), row.m_columns - 1u);
+    EXPECT_EQ(screen.Lines(), row.m_logOnTerminal ? log : std::vector<std::string>());
+    EXPECT_EQ(OutputLines(result.m_stdout), row.m_logOnTerminal ? std::vector<std::string>() : log);
 }
 
-// The infected site, and the log a scan of it prints, as its dry run tells it.
-std::string SiteAndItsLog(const TempDir& site) {
-    MakeInfectedSite(site);
-    return Scan({"--dry-run", site.Root().string()}).m_stdout;
-}
-
-TEST(ProgressTerminal, LineOnTheTerminalAloneTakesItsWidthAndIsGoneAtTheEnd) {
-    const TempDir site;
-    const std::string log = SiteAndItsLog(site);
-    const TerminalRun run = RunOnTerminal({site.Root().string()}, false, 30);
-    EXPECT_EQ(run.m_exitCode, 2);
-    EXPECT_EQ(run.m_stdout, log);
-    EXPECT_THAT(run.m_terminal, HasSubstr("\r0 examined, 0 infected, 0 pro"));
-    EXPECT_EQ(run.m_screen.WidestLine(), 29u);
-    EXPECT_THAT(run.m_screen.Lines(), IsEmpty());
-}
-
-// The log alone stays on the terminal, or with --quiet its report alone.
-TEST(ProgressTerminal, LogOnTheSameTerminalIsAllThatStaysOnIt) {
-    for (const bool quiet : {false, true}) {
-        SCOPED_TRACE(quiet ? "quiet" : "whole log");
-        const TempDir site;
-        std::vector<std::string> log = OutputLines(SiteAndItsLog(site));
-        std::vector<std::string> args = {site.Root().string()};
-        if (quiet) {
-            args.insert(args.begin(), "--quiet");
-            log.erase(log.begin(), std::find(log.begin(), log.end(), LogText::kReportHeading));
-        }
-        const TerminalRun run = RunOnTerminal(args, true);
-        EXPECT_THAT(run.m_terminal, HasSubstr(" examined, "));
-        EXPECT_EQ(run.m_screen.Lines(), log);
-    }
-}
+INSTANTIATE_TEST_SUITE_P(Terminals, ProgressTerminalTest,
+                         ::testing::Values(TerminalCase{false, false, 30},
+                                           TerminalCase{true, false, 80},
+                                           TerminalCase{true, true, 80}));
 
 }  // namespace
