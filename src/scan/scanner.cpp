@@ -57,15 +57,18 @@ void ReportNotScanned(SearchAhead& ahead, const std::string& folder, const std::
 }
 
 // A walk must end and stay on its drive: links are not followed, and a
-// folder that is the root of another mount (walked as a drive of its own)
-// is not entered. A folder already on the current branch (a bind mount, a
-// loop the links do not show), or not the folder its listing named (swapped
-// meanwhile), is reported and not entered either. What the walk meets is
-// reported and handled through ahead, in the order the walk met it.
+// folder that is the root of another mount is not entered. Over every drive
+// that mount is a drive of its own; in a scan of PATHs it is walked only when
+// given as a PATH, so elsewhere it is reported as left out. A folder already
+// on the current branch (a bind mount, a loop the links do not show), or not
+// the folder its listing named (swapped meanwhile), is reported and not
+// entered either. What the walk meets is reported and handled through ahead,
+// in the order the walk met it.
 class TreeWalk {
 public:
     // drives: over every drive, the drives' root folders walked so far.
-    TreeWalk(SearchAhead& ahead, DriveFolders* drives) : m_ahead(ahead), m_drives(drives) {}
+    TreeWalk(SearchAhead& ahead, DriveFolders* drives, const std::vector<std::string>& roots)
+        : m_ahead(ahead), m_drives(drives), m_roots(roots) {}
 
     // listedId: the file id the parent's listing gave the folder; 0 for a
     // root, or where the platform's listing gives none.
@@ -102,6 +105,10 @@ private:
         }
         const bool otherMount =
             !m_branch.empty() && (m_branch.front().m_volume != id.m_volume || id.m_mountRoot);
+        if (otherMount && m_drives == nullptr &&
+            std::find(m_roots.begin(), m_roots.end(), directory) == m_roots.end()) {
+            ReportNotScanned(m_ahead, directory, "it is another file system: give it as a PATH");
+        }
         if (otherMount) {
             return false;
         }
@@ -141,6 +148,7 @@ private:
 
     SearchAhead& m_ahead;
     DriveFolders* m_drives;
+    const std::vector<std::string>& m_roots;
     std::vector<DirectoryId> m_branch;
 };
 
@@ -168,7 +176,7 @@ ScanTotals WalkRoots(const std::vector<std::string>& roots, DriveFolders* drives
             if (IsFileWithStatus(root)) {
                 HandleFile(ahead, root);
             } else {
-                TreeWalk(ahead, drives).Walk(root);
+                TreeWalk(ahead, drives, roots).Walk(root);
             }
         }
         ahead.Finish();

@@ -27,6 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::UnorderedElementsAreArray;
 
 std::string Quoted(const std::string& text) {
@@ -130,8 +131,9 @@ TEST(HostileTree, EveryNameIsCleanedLoggedReportedAndRestoredByteForByte) {
 // A read-only medium holding a folder bind-mounted on the medium's own
 // root, a loop no link shows: the walk sees the root again on its own
 // branch, does not enter it, and says so, for the scan did not cover what
-// the mount hides. A clean page is no problem at all; an infected one cannot
-// be cleaned, and says so with the write error.
+// the mount hides. So is another file system mounted below the PATH, unless
+// it is a PATH too. A clean page is no problem at all; an infected one
+// cannot be cleaned, and says so with the write error.
 TEST(HostileTree, ReadOnlyMediumMountedInsideItselfIsWalkedOnceWithOnlyInfectedProblems) {
     if (!CanMountPrivately()) {
         GTEST_SKIP() << "no private mount namespace here (unshare -m)";
@@ -143,12 +145,17 @@ TEST(HostileTree, ReadOnlyMediumMountedInsideItselfIsWalkedOnceWithOnlyInfectedP
     const std::string root = medium.Root().string();
     const ProcessResult result = ScanWrapped(
         "unshare -m sh -c 'mount -t tmpfs -o size=1m tmpfs \"$0\" && cp -p \"$1\"/* \"$0\" && "
-        "mkdir -p \"$0/sub/loop\" && mount --bind \"$0\" \"$0/sub/loop\" && "
-        "mount -o remount,ro \"$0\" && shift && exec \"$@\"' " +
+        "mkdir -p \"$0/sub/loop\" \"$0/other\" \"$0/given\" && "
+        "mount --bind \"$0\" \"$0/sub/loop\" && mount -t tmpfs tmpfs \"$0/other\" && "
+        "mount -t tmpfs tmpfs \"$0/given\" && mount -o remount,ro \"$0\" && "
+        "shift && exec \"$@\"' " +
             Quoted(root) + " " + Quoted(source.Root().string()),
-        {root});
+        {root, root + "/given"});
     EXPECT_EQ(result.m_exitCode, 2) << result.m_stdout;
     EXPECT_THAT(result.m_stderr, HasSubstr(root + "/sub/loop: not scanned: "));
+    EXPECT_THAT(result.m_stderr,
+                HasSubstr(root + "/other: not scanned: it is another file system"));
+    EXPECT_THAT(result.m_stderr, Not(HasSubstr("given: not scanned")));
     const std::string infected = root + "/infected.htm";
     EXPECT_THAT(result.m_stdout, HasSubstr(infected + "\n" + LogText::kRemoveOk + "\n" +
                                            LogText::kWriteError + "\n"));
