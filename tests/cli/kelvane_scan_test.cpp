@@ -30,32 +30,27 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
 
-class KelvaneScanTest : public ::testing::Test {
-protected:
-    std::string Root() const { return m_dir.Root().string(); }
-    TempDir m_dir;
-};
-
 // Each PATH gets its banner, absolute and without a trailing separator
 // however it was given; a missing one gets a message and the others are
 // scanned. A CR LF file comes back with LF line breaks, both blocks of a
 // file go; an excluded folder and file, and a file no mask matches, are not
 // even checked.
-TEST_F(KelvaneScanTest, InfectedFilesAreCleanedPathByPath) {
-    const std::string crlf = m_dir.Write(
+TEST(KelvaneScanTest, InfectedFilesAreCleanedPathByPath) {
+    const TempDir dir;
+    const std::string crlf = dir.Write(
         "crlf.htm", "<html>\r\n<script language=x>\r\nRem I am sorry! happy time\r\n</script>\r\n");
-    fs::create_directories(m_dir.Root() / "scripts" / "cache");
-    const std::string scripts = (m_dir.Root() / "scripts").string();
-    const std::string twice = m_dir.Write((fs::path("scripts") / "two.vbs").string(),
-                                          std::string("a\n") + kBlock + "b\n" + kBlock);
+    fs::create_directories(dir.Root() / "scripts" / "cache");
+    const std::string scripts = (dir.Root() / "scripts").string();
+    const std::string twice = dir.Write((fs::path("scripts") / "two.vbs").string(),
+                                        std::string("a\n") + kBlock + "b\n" + kBlock);
     const std::string cached =
-        m_dir.Write((fs::path("scripts") / "cache" / "a.htm").string(), kBlock);
-    const std::string old = m_dir.Write((fs::path("scripts") / "old.htm").string(), kBlock);
-    const std::string sheet = m_dir.Write((fs::path("scripts") / "style.css").string(), kBlock);
-    const std::string missing = (m_dir.Root() / "gone").string();
+        dir.Write((fs::path("scripts") / "cache" / "a.htm").string(), kBlock);
+    const std::string old = dir.Write((fs::path("scripts") / "old.htm").string(), kBlock);
+    const std::string sheet = dir.Write((fs::path("scripts") / "style.css").string(), kBlock);
+    const std::string missing = (dir.Root() / "gone").string();
     const std::string separator(1, fs::path::preferred_separator);
     const fs::path cwd = fs::current_path();
-    fs::current_path(m_dir.Root());
+    fs::current_path(dir.Root());
     const ProcessResult result = Scan({"--exclude", "**" + separator + "cache", "--exclude",
                                        "**old.htm", missing, crlf, "scripts" + separator});
     fs::current_path(cwd);
@@ -72,9 +67,10 @@ TEST_F(KelvaneScanTest, InfectedFilesAreCleanedPathByPath) {
               std::string(kBlock) + kBlock + kBlock);
 }
 
-TEST_F(KelvaneScanTest, OptionsReachTheScan) {
-    const std::string custom = m_dir.Write("notes.txt", "keep\n<!-- EVIL\nx\n-->\n");
-    const std::string page = m_dir.Write("page.htm", kBlock);
+TEST(KelvaneScanTest, OptionsReachTheScan) {
+    const TempDir dir;
+    const std::string custom = dir.Write("notes.txt", "keep\n<!-- EVIL\nx\n-->\n");
+    const std::string page = dir.Write("page.htm", kBlock);
     const ProcessResult result =
         Scan({"--signature", "EVIL", "--first-string", "<!--", "--last-string", "-->",
               "--file-types", "*.TXT", custom, page});
@@ -215,7 +211,7 @@ INSTANTIATE_TEST_SUITE_P(
 // being treated is finished, the break banner and the report end the log,
 // every file is either as it was or cleaned, never in between, no temporary
 // file is left, and the scan never ends as an all-clear.
-class InterruptTest : public KelvaneScanTest, public ::testing::WithParamInterface<int> {};
+class InterruptTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(InterruptTest, EndsTheScanWithTheBreakBannerTheReportAndStatusTwo) {
 #ifdef _WIN32
@@ -223,13 +219,14 @@ TEST_P(InterruptTest, EndsTheScanWithTheBreakBannerTheReportAndStatusTwo) {
     // program it starts with redirected output; the handler is tested alone.
     GTEST_SKIP() << "Ctrl+C does not reach a started program under Wine";
 #endif
+    const TempDir dir;
     const std::string cleaned = std::string(20000, 'x') + "\n";
     const int kFiles = 2000;
     for (int i = 0; i < kFiles; ++i) {
-        m_dir.Write("page" + std::to_string(i) + ".htm", cleaned + kBlock);
+        dir.Write("page" + std::to_string(i) + ".htm", cleaned + kBlock);
     }
     const TempDir out;
-    ChildProcess scan("kelvane-scan", {"--report", out.Path("report.jsonl"), Root()});
+    ChildProcess scan("kelvane-scan", {"--report", out.Path("report.jsonl"), dir.Root().string()});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (scan.OutputSoFar().empty() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -238,7 +235,7 @@ TEST_P(InterruptTest, EndsTheScanWithTheBreakBannerTheReportAndStatusTwo) {
     const ProcessResult result = scan.Wait();
     int entries = 0;
     int treated = 0;
-    for (const fs::directory_entry& entry : fs::directory_iterator(m_dir.Root())) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir.Root())) {
         const std::string bytes = ReadBytes(entry.path().string());
         ASSERT_TRUE(bytes == cleaned + kBlock || bytes == cleaned) << entry.path();
         ++entries;

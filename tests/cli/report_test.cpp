@@ -84,12 +84,12 @@ TEST(ReportTest, EachFileHasItsOutcomeAndTheSummaryAgreesWithTheDryRunAndTheLog)
         EXPECT_EQ(summary.at("interrupted").m_text, "false");
         EXPECT_EQ(summary.at("duration_s").m_kind, JsonValue::kLiteral);
 
-        const JsonObject& deleted = files.at(DeletedFile(site));
+        const JsonObject& deleted = files.at(ChangedFiles(site).back());
         EXPECT_EQ(deleted.at("outcome").m_text, scan.m_outcome);
         EXPECT_EQ(deleted.count("error") ? deleted.at("error").m_text : "", scan.m_error);
         if (scan.m_args.empty()) {
             EXPECT_TRUE(fs::exists(deleted.at("backup").m_text));
-            const JsonObject& twoBlocks = files.at(RewrittenFiles(site)[2]);
+            const JsonObject& twoBlocks = files.at(ChangedFiles(site)[2]);
             EXPECT_EQ(twoBlocks.at("outcome").m_text, "treated");
             EXPECT_EQ(twoBlocks.at("blocks_removed").m_text, "2");
             EXPECT_TRUE(fs::exists(twoBlocks.at("backup").m_text));
