@@ -1,6 +1,5 @@
 // kelvane-scan on trees that try to break it: odd names, special files with
 // a matching name, a directory mounted inside itself, one huge line.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -11,7 +10,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -189,21 +187,17 @@ TEST(HostileTree, AllDrivesFindsOddMountPointsAndWalksARemountedFolderOnce) {
     EXPECT_THAT(result.m_stdout, HasSubstr(LogText::CheckedCount(3) + "\n"));
 }
 
-// A chain of folders far longer than a path may be, made through
-// descriptors, with an infected page at the bottom.
-void MakeDeepChain(const std::string& root, int levels) {
-    int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
-    for (int i = 0; i < levels && fd >= 0; ++i) {
-        mkdirat(fd, "abcdefghijklmnopqrstuvwxyz", 0700);
-        const int next = openat(fd, "abcdefghijklmnopqrstuvwxyz", O_RDONLY | O_DIRECTORY);
-        close(fd);
-        fd = next;
+// A chain of folders far longer than a path may be, each made and entered
+// from the last, with an infected page at the bottom.
+void MakeDeepChain(const fs::path& root, int levels) {
+    const fs::path cwd = fs::current_path();
+    fs::current_path(root);
+    for (int i = 0; i < levels; ++i) {
+        fs::create_directory("abcdefghijklmnopqrstuvwxyz");
+        fs::current_path("abcdefghijklmnopqrstuvwxyz");
     }
-    ASSERT_GE(fd, 0);
-    const int file = openat(fd, "deep.htm", O_WRONLY | O_CREAT, 0600);
-    ASSERT_EQ(write(file, kBlock, std::strlen(kBlock)), static_cast<ssize_t>(std::strlen(kBlock)));
-    close(file);
-    close(fd);
+    std::ofstream("deep.htm", std::ios::binary) << kBlock;
+    fs::current_path(cwd);
 }
 
 // Deeper than a path may be long, and than the descriptors the process may
@@ -211,7 +205,7 @@ void MakeDeepChain(const std::string& root, int levels) {
 TEST(HostileTree, TreeDeeperThanPathsAndDescriptorsIsWalkedToTheBottom) {
     TempDir dir;
     dir.Write("top.htm", kBlock);
-    MakeDeepChain(dir.Root().string(), 320);
+    MakeDeepChain(dir.Root(), 320);
     const ProcessResult result =
         ScanWrapped("sh -c 'ulimit -n 64 && exec \"$@\"' sh", {dir.Root().string()});
     EXPECT_EQ(result.m_exitCode, 1) << result.m_stderr;
