@@ -207,6 +207,16 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLine{{"--jobs=64", "--", "-site"}, 1, ""}, CommandLine{{"--help"}, 0, ""},
         CommandLine{{"--version"}, 0, ""}));
 
+#ifndef _WIN32
+// A report lost to a full disk is said, and the scan ends with status 2
+// (Windows has no full device).
+INSTANTIATE_TEST_SUITE_P(ReportWriteFailure, ConventionTest,
+                         ::testing::Values(CommandLine{
+                             {"--report", "/dev/full", "--", "-site"},
+                             2,
+                             "/dev/full: the report could not be written"}));
+#endif
+
 // Ctrl+C, kill and a closed terminal in the middle of a long scan: the file
 // being treated is finished, the break banner and the report end the log,
 // every file is either as it was or cleaned, never in between, no temporary

@@ -102,18 +102,6 @@ TEST(ReportTest, EachFileHasItsOutcomeAndTheSummaryAgreesWithTheDryRunAndTheLog)
     }
 }
 
-#ifndef _WIN32
-// A report lost to a full disk is said, and the scan ends with status 2
-// although it found nothing (Windows has no full device).
-TEST(ReportWriteFailure, FullDiskIsSaidAndTheStatusIsTwo) {
-    TempDir dir;
-    const ProcessResult result = Scan({"--report", "/dev/full", dir.Write("page.htm", "clean\n")});
-    EXPECT_EQ(result.m_exitCode, 2);
-    EXPECT_THAT(result.m_stderr,
-                ::testing::HasSubstr("/dev/full: the report could not be written"));
-}
-#endif
-
 // A rewrite that fails and a protection that then cannot be put back: the
 // report names the write, where the trouble began, not the status.
 TEST(ReportInProcess, ErrorIsTheFirstStepThatFailed) {
