@@ -36,11 +36,9 @@ void Pages(const TempDir& dir, const fs::path& folder, int pages, int nth,
 }
 
 // Pages spread over folders, a few of them side by side in each of five.
-void Folders(const TempDir& dir, int folders, int pages, int nth,
-             const std::string& block = kBlock) {
+void Folders(const TempDir& dir, int folders, int pages, int nth) {
     for (int f = 0; f < folders; ++f) {
-        Pages(dir, fs::path("f" + std::to_string(f % 5)) / ("g" + std::to_string(f)), pages, nth,
-              block);
+        Pages(dir, fs::path("f" + std::to_string(f % 5)) / ("g" + std::to_string(f)), pages, nth);
     }
 }
 
