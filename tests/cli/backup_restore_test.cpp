@@ -223,29 +223,28 @@ protected:
 const char kInfected[] = "a\n<script language=x>\nRem I am sorry! happy time\n</script>\n";
 
 // Each step of the copy failing in turn, for a file to rewrite and one to
-// delete (the second open is the copy's reading of the original).
+// delete (the second open is the copy's reading of the original), leaves no
+// copy; the treatment's own replacement or write (the second) failing leaves
+// a whole one, for the copy comes first. Each row starts without a backup
+// folder, so that no copy left by an earlier row fails the next for it.
 TEST_F(BackupFaultTest, CopyThatCannotBeMadeLeavesTheFileAlone) {
     for (const auto& [call, use] : {std::pair{FileCall::CreateTemporary, 1},
                                     {FileCall::Write, 1},
                                     {FileCall::Flush, 1},
+                                    {FileCall::OpenRead, 2},
                                     {FileCall::Replace, 1},
-                                    {FileCall::OpenRead, 2}}) {
-        SCOPED_TRACE(static_cast<int>(call));
+                                    {FileCall::Write, 2}}) {
+        SCOPED_TRACE(::testing::Message() << kFileCallNames[static_cast<int>(call)] << " " << use);
+        fs::remove_all(m_backupDir);
         InjectFault(call, use, kDiskFullError);
-        ExpectUntouchedProblem(m_site.Write("page.htm", kInfected), LogText::kWriteError);
+        const std::string path = m_site.Write("page.htm", kInfected);
+        ExpectUntouchedProblem(path, LogText::kWriteError);
+        const bool copied = call == FileCall::Replace || (call == FileCall::Write && use == 2);
+        EXPECT_EQ(ReadBytes(MirrorPath(m_backupDir, path)), copied ? kInfected : "");
     }
     const std::string broken = m_site.Write("broken.htm", "Rem I am sorry! happy time\n");
     InjectFault(FileCall::Write, 1, kDiskFullError);
     ExpectUntouchedProblem(broken, LogText::RemoveError(broken));
-}
-
-TEST_F(BackupFaultTest, CopyIsCompleteBeforeTheFileChanges) {
-    const std::string path = m_site.Write("page.htm", kInfected);
-    InjectFault(FileCall::Write, 2, kDiskFullError);  // the treatment's own write
-    TreatFile(path);
-    EXPECT_EQ(ReadBytes(path), kInfected);
-    EXPECT_EQ(ReadBytes(MirrorPath(m_backupDir, path)), kInfected);
-    EXPECT_FALSE(fs::exists(ManifestPathIn(m_backupDir))) << "the change was not made";
 }
 
 // The record is flushed to disk like the copy; when it cannot be, the change
