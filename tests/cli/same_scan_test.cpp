@@ -193,12 +193,9 @@ TEST(SameScanInProcess, FilesThatVanishAndStopsAtRandomFilesEndAsInTheirTurn) {
             files.push_back(line->substr(4));
         }
     }
-    std::vector<std::string> stopPoints = {""};
     std::mt19937 random(20261207);
-    for (int i = 0; i < 6; ++i) {
-        stopPoints.push_back(files[random() % files.size()]);
-    }
-    for (const std::string& stopAt : stopPoints) {
+    for (int i = 0; i <= 6; ++i) {  // once without a stop, then at six random files
+        const std::string stopAt = i == 0 ? "" : files[random() % files.size()];
         SCOPED_TRACE("stopped at " + stopAt);
         const auto serial = ScanInProcess(1, stopAt);
         for (int threads : {2, 8}) {

@@ -48,11 +48,8 @@ TEST_P(ProgressTerminalTest, LineTakesTheWidthAndLeavesOnlyTheLogOnTheTerminal) 
     const ProcessResult result = Scan(args, "/bin/sh");
     std::string received;
     char buffer[4096];
-    for (pollfd ready{master, POLLIN, 0}; poll(&ready, 1, 0) > 0;) {
-        const ssize_t got = read(master, buffer, sizeof buffer);
-        if (got <= 0) {
-            break;
-        }
+    pollfd ready{master, POLLIN, 0};
+    for (ssize_t got; poll(&ready, 1, 0) > 0 && (got = read(master, buffer, sizeof buffer)) > 0;) {
         received.append(buffer, static_cast<std::size_t>(got));
     }
     close(slave);
