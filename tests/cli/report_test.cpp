@@ -10,7 +10,6 @@
 #include "cli/json.h"
 #include "cli/scan_report.h"
 #include "fileio/fault_injection.h"
-#include "fileio/file_status.h"
 #include "scan/scan_stats.h"
 #include "scan_site.h"
 #include "support/capture_host.h"
@@ -108,10 +107,8 @@ TEST(ReportInProcess, ErrorIsTheFirstStepThatFailed) {
     CaptureHost host;
     TempDir dir;
     const std::string path = dir.Write("page.htm", std::string("a\n") + kBlock);
-    FileStatus status;
-    ASSERT_TRUE(GetFileStatus(path, status));
-    status.m_attributes |= kAttrReadOnly;
-    SetFileStatus(path, status);
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
     TreatmentPolicy plain;
     std::ostringstream out;
     ReportingPolicy reporting(plain, out, "");
