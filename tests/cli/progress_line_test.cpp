@@ -13,14 +13,6 @@ namespace {
 using std::chrono::milliseconds;
 using ::testing::ElementsAre;
 
-ScanTotals Totals(int32_t checked, int32_t treated = 0, std::size_t problems = 0) {
-    ScanTotals totals;
-    totals.m_nChecked = checked;
-    totals.m_nTreated = treated;
-    totals.m_nProblemFiles = problems;
-    return totals;
-}
-
 class ProgressLineTest : public ::testing::Test {
 protected:
     ProgressLine MakeLine(int columns, const CodePage& codePage = CodePage::SingleByte()) {
@@ -71,7 +63,7 @@ TEST_F(ProgressLineTest, RefreshesAtMostTenTimesASecondAndHidesWithoutATrace) {
             m_terminal << step.m_log << "\n";
         }
         if (step.m_checked >= 0) {
-            line.Show(Totals(step.m_checked, step.m_checked / 2, 1), step.m_folder);
+            line.Show({step.m_checked, step.m_checked / 2, 0, 1}, step.m_folder);
         }
         EXPECT_EQ(Screen(), step.m_screen) << step.m_ms << " ms later";
     }
@@ -92,7 +84,7 @@ TEST_F(ProgressLineTest, LineFitsTheTerminalAndShowsNoControlByte) {
                    "12 examined, 0 infected, 0 problems, 0 files/s  /srv/a?b?c?[2J?"}};
     for (const auto& c : kCases) {
         m_terminal.str("");
-        MakeLine(c.m_columns).Show(Totals(12), c.m_folder);
+        MakeLine(c.m_columns).Show({12}, c.m_folder);
         EXPECT_THAT(Screen(), ElementsAre(c.m_shown)) << c.m_columns << " columns";
     }
 }

@@ -30,14 +30,14 @@ void MakeInfectedSite(const TempDir& dir) {
                     fs::perm_options::remove);
 }
 
-std::vector<std::string> RewrittenFiles(const TempDir& dir) {
+std::vector<std::string> ChangedFiles(const TempDir& dir) {
     const fs::path pages = dir.Root() / "pages";
-    return {dir.Path("index.htm"), (pages / "crlf.html").string(), (pages / "two.vbs").string(),
-            (pages / "locked.hta").string(), (pages / ".hidden.htt").string()};
-}
-
-std::string DeletedFile(const TempDir& dir) {
-    return (dir.Root() / "pages" / "broken.htm").string();
+    return {dir.Path("index.htm"),
+            (pages / "crlf.html").string(),
+            (pages / "two.vbs").string(),
+            (pages / "locked.hta").string(),
+            (pages / ".hidden.htt").string(),
+            (pages / "broken.htm").string()};
 }
 
 ProcessResult Scan(const std::vector<std::string>& args, const std::string& program) {

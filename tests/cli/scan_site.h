@@ -16,9 +16,9 @@ inline constexpr char kBlock[] =
 // every file dated long ago.
 void MakeInfectedSite(const TempDir& dir);
 
-// The paths of the site's files that a scan rewrites, and the one it deletes.
-std::vector<std::string> RewrittenFiles(const TempDir& dir);
-std::string DeletedFile(const TempDir& dir);
+// The paths of the site's files that a scan changes: those it rewrites, then
+// the one it deletes.
+std::vector<std::string> ChangedFiles(const TempDir& dir);
 
 // Runs kelvane-scan (or another program) to its end; one still running
 // after two minutes is taken for hung and killed, so that the test fails
