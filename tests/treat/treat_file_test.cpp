@@ -1,6 +1,5 @@
 #include "treat/treat_file.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -141,16 +140,6 @@ TEST_P(TreatmentTest, LeavesTheFileLogsAndCountsAsItShould) {
 
 INSTANTIATE_TEST_SUITE_P(Files, TreatmentTest, ::testing::ValuesIn(kTreatments),
                          [](const auto& info) { return std::string(info.param.m_name); });
-
-// A file that vanished before its treatment is the race test's.
-TEST_F(TreatFileTest, FailedDeletionIsLoggedAndTheFileKept) {
-    const std::string path = MakeFile(kUndelimited);
-    InjectFault(FileCall::Delete, 1, kAccessDeniedError);
-    TreatFile(path);
-    EXPECT_EQ(ReadBytes(path), kUndelimited);
-    EXPECT_THAT(m_host.m_log,
-                ::testing::ElementsAre(kRemoveOk, kBlockNotDelimited, RemoveError(path)));
-}
 
 // The longest name the system takes: 255 bytes on Linux; on Windows the whole
 // path fills MAX_PATH with its NUL. The temporary file beside it must still fit.
