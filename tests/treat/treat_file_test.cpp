@@ -85,14 +85,7 @@ const std::vector<Treatment> kTreatments = {
         {kRemoveOk}, 1, 0, false),
     Row("UndelimitedIsDeleted", kUndelimited, {}, std::nullopt, {kRemoveOk, kBlockNotDelimited}, 0,
         1, true),
-    Row("StatusUnreadable", kInfected, {{FileCall::GetStatus, kIoError}}, kInfected, {kReadError},
-        0, 0, true),
     Row("ReadFails", kInfected, {{FileCall::Read, kIoError}}, kInfected, {kReadError}, 0, 0, true),
-    Row("WriteFails", kInfected, {{FileCall::Write, kDiskFullError}}, kInfected,
-        {kRemoveOk, kWriteError}, 0, 1, true),
-    // A protection that cannot be lifted (a read-only medium) is a write error.
-    Row("ProtectionNotLifted", kInfected, {{FileCall::SetAttributes, kAccessDeniedError}},
-        kInfected, {kRemoveOk, kWriteError}, 0, 1, true),
     // Tried once more, so that a passing failure leaves no trace.
     Row("StatusNotPutBack", kInfected, {{FileCall::SetTimes, kAccessDeniedError}}, "a\n",
         {kRemoveOk, kStatusError}, 1, 0, true),
