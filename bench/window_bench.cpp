@@ -37,7 +37,7 @@ double AnswerMs(HWND window) {
 // The report is the last part of the log; the bench's tree has no problem
 // files, so its last line is the error count.
 bool ReportLogged(const KelvaneApp& app, int count) {
-    return count > 0 && app.LogLine(count - 1).rfind(kReportEnd, 0) == 0;
+    return count > 0 && app.LogFrom(count - 1, count).front().rfind(kReportEnd, 0) == 0;
 }
 
 int TimeWindowScan() {

@@ -127,10 +127,6 @@ int KelvaneApp::LogLineCount() const {
     return static_cast<int>(SendTo(Control(IDC_LOG), LVM_GETITEMCOUNT));
 }
 
-std::string KelvaneApp::LogLine(int index) const {
-    return LogFrom(index, index + 1).front();
-}
-
 // LVM_GETITEMTEXTA takes a pointer, which the system does not carry across processes: the item
 // and its text go through memory allocated in Kelvane.exe.
 LogLines KelvaneApp::LogFrom(int first, int last) const {

@@ -54,9 +54,10 @@ public:
 
     // The log, read as it grows: only the lines added since the last read are fetched.
     LogLines Log() const;
-    // One line, read alone: for a caller that must not load the window with reading.
+    // How many lines, and the lines [first, last) read alone: for a caller that must not load
+    // the window with reading the whole log.
     int LogLineCount() const;
-    std::string LogLine(int index) const;
+    LogLines LogFrom(int first, int last) const;
     // Reads the log until done holds for it; returns the log as then, or as at the timeout.
     LogLines WaitForLog(const std::function<bool(const LogLines&)>& done) const;
     // Starts a scan and waits for its first line. A scan that has logged its report may not
@@ -79,8 +80,6 @@ private:
         Process(const Process&) = delete;
         Process& operator=(const Process&) = delete;
     };
-
-    LogLines LogFrom(int first, int last) const;
 
     Process m_process;
     HWND m_window = nullptr;

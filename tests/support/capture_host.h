@@ -22,11 +22,9 @@ public:
     void FolderNotScanned(const std::string& path, const std::string& why) override {
         m_notScanned.push_back(path + ": " + why);
     }
-    void LinkSkipped(const std::string& path) override { m_linksSkipped.push_back(path); }
 
     std::vector<std::string> m_log;
     std::vector<std::string> m_notScanned;  // "PATH: why"
-    std::vector<std::string> m_linksSkipped;
     // Acts on each line once it is kept, as another part of the program would.
     std::function<void(const std::string&)> m_onLine = [](const std::string&) {};
 };

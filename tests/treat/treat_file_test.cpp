@@ -1,6 +1,5 @@
 #include "treat/treat_file.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -31,13 +30,13 @@ protected:
     TreatFileTest() { g_scanStats = CScanStats(); }
     void TearDown() override { ClearFaults(); }
 
-    // A file with these bytes, read-only when asked, last written long ago.
-    std::string MakeFile(const std::string& bytes, bool readOnly) {
+    // A read-only file with these bytes, last written long ago.
+    std::string MakeFile(const std::string& bytes) {
         const std::string path = m_dir.Write("page.htm", bytes);
         FileStatus status;
         EXPECT_TRUE(GetFileStatus(path, status));
         status.m_lastWriteTime = kOldTime;
-        status.m_attributes |= readOnly ? kAttrReadOnly : 0;
+        status.m_attributes |= kAttrReadOnly;
         SetFileStatus(path, status);
         EXPECT_TRUE(GetFileStatus(path, m_before));
         ClearFaults();  // count only the treatment's calls
@@ -70,39 +69,23 @@ struct Treatment {
     int m_treated;
     int m_errors;
     bool m_problem;
-    bool m_keepOnError = false;
-    bool m_readOnly = true;
 };
 
 Treatment Row(const char* name, std::string bytes, std::vector<Injected> faults,
               std::optional<std::string> after, std::vector<std::string> log, int treated,
-              int errors, bool problem, bool keepOnError = false, bool readOnly = true) {
-    return {name, bytes, faults, after, log, treated, errors, problem, keepOnError, readOnly};
+              int errors, bool problem) {
+    return {name, bytes, faults, after, log, treated, errors, problem};
 }
 
 const std::vector<Treatment> kTreatments = {
     Row("CleanKeepsItsCrLf", "<html>\r\n</html>", {}, "<html>\r\n</html>", {}, 0, 0, false),
-    Row("CleanWritable", "a\n", {}, "a\n", {}, 0, 0, false, false, false),
     Row("UnopenableIsSkippedSilently", kInfected, {{FileCall::OpenRead, kAccessDeniedError}},
         kInfected, {}, 0, 0, false),
-    Row("InfectedIsRewrittenWithLf", "<html>\r\n" + kBlock + "</html>\r\n", {}, "<html>\n</html>\n",
-        {kRemoveOk}, 1, 0, false),
-    Row("InfectedWritable", kInfected, {}, "a\n", {kRemoveOk}, 1, 0, false, false, false),
-    Row("OnlyABlockLeavesAnEmptyFile", kBlock, {}, "", {kRemoveOk}, 1, 0, false),
     Row("NulBytesAreWrittenBack", std::string("a\0b\n", 4) + kBlock, {}, std::string("a\0b\n", 4),
         {kRemoveOk}, 1, 0, false),
-    Row("UndelimitedIsKeptWhole", kUndelimited, {}, kUndelimited, {kRemoveOk, kBlockNotDelimited},
-        0, 1, true, true),
     Row("UndelimitedIsDeleted", kUndelimited, {}, std::nullopt, {kRemoveOk, kBlockNotDelimited}, 0,
         1, true),
-    Row("StatusUnreadable", kInfected, {{FileCall::GetStatus, kIoError}}, kInfected, {kReadError},
-        0, 0, true),
     Row("ReadFails", kInfected, {{FileCall::Read, kIoError}}, kInfected, {kReadError}, 0, 0, true),
-    Row("WriteFails", kInfected, {{FileCall::Write, kDiskFullError}}, kInfected,
-        {kRemoveOk, kWriteError}, 0, 1, true),
-    // A protection that cannot be lifted (a read-only medium) is a write error.
-    Row("ProtectionNotLifted", kInfected, {{FileCall::SetAttributes, kAccessDeniedError}},
-        kInfected, {kRemoveOk, kWriteError}, 0, 1, true),
     // Tried once more, so that a passing failure leaves no trace.
     Row("StatusNotPutBack", kInfected, {{FileCall::SetTimes, kAccessDeniedError}}, "a\n",
         {kRemoveOk, kStatusError}, 1, 0, true),
@@ -119,8 +102,7 @@ class TreatmentTest : public TreatFileTest, public ::testing::WithParamInterface
 // fraction of a second; a file that is only read gets no status call at all.
 TEST_P(TreatmentTest, LeavesTheFileLogsAndCountsAsItShould) {
     const Treatment& row = GetParam();
-    m_host.m_bRemoveOnError = row.m_keepOnError ? 0 : 1;
-    const std::string path = MakeFile(row.m_bytes, row.m_readOnly);
+    const std::string path = MakeFile(row.m_bytes);
     for (const Injected& fault : row.m_faults) {
         InjectFault(fault.first, 1, fault.second);
     }
@@ -151,16 +133,6 @@ TEST_P(TreatmentTest, LeavesTheFileLogsAndCountsAsItShould) {
 
 INSTANTIATE_TEST_SUITE_P(Files, TreatmentTest, ::testing::ValuesIn(kTreatments),
                          [](const auto& info) { return std::string(info.param.m_name); });
-
-// A file that vanished before its treatment is the race test's.
-TEST_F(TreatFileTest, FailedDeletionIsLoggedAndTheFileKept) {
-    const std::string path = MakeFile(kUndelimited, true);
-    InjectFault(FileCall::Delete, 1, kAccessDeniedError);
-    TreatFile(path);
-    EXPECT_EQ(ReadBytes(path), kUndelimited);
-    EXPECT_THAT(m_host.m_log,
-                ::testing::ElementsAre(kRemoveOk, kBlockNotDelimited, RemoveError(path)));
-}
 
 // The longest name the system takes: 255 bytes on Linux; on Windows the whole
 // path fills MAX_PATH with its NUL. The temporary file beside it must still fit.
