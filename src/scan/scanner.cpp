@@ -105,11 +105,12 @@ private:
         }
         const bool otherMount =
             !m_branch.empty() && (m_branch.front().m_volume != id.m_volume || id.m_mountRoot);
-        if (otherMount && m_drives == nullptr &&
-            std::find(m_roots.begin(), m_roots.end(), directory) == m_roots.end()) {
-            ReportNotScanned(m_ahead, directory, "it is another file system: give it as a PATH");
-        }
         if (otherMount) {
+            if (m_drives == nullptr &&
+                std::find(m_roots.begin(), m_roots.end(), directory) == m_roots.end()) {
+                ReportNotScanned(m_ahead, directory,
+                                 "it is another file system: give it as a PATH");
+            }
             return false;
         }
         if (listedId != 0 && listedId != id.m_file) {
