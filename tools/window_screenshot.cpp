@@ -30,8 +30,9 @@ bool SaveScreenshot(HWND window, const char* path) {
     BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
     GdiFlush();
     const auto pixelBytes = static_cast<DWORD>(((width * 3 + 3) & ~3) * height);
-    const BITMAPFILEHEADER file{0x4D42, sizeof file + sizeof header + pixelBytes, 0, 0,
-                                sizeof file + sizeof header};  // "BM"
+    // sizeof is 64 bits wide in the 64-bit build; the header's fields are 32.
+    constexpr auto kHeaders = static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof header);
+    const BITMAPFILEHEADER file{0x4D42, kHeaders + pixelBytes, 0, 0, kHeaders};  // "BM"
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof file)
         .write(reinterpret_cast<const char*>(&header), sizeof header)
