@@ -60,30 +60,19 @@ TEST_F(TextFileTest, ShortReadEndsTheFileWithoutAnotherRead) {
     }
 }
 
-// A read failure is the fault matrix's, whose scans see a file read in part
-// be rewritten; a failed close after a whole read would pass there unseen.
-TEST_F(TextFileTest, CloseFailureAfterReadingRaises) {
-    const std::string path = m_dir.Write("page.htm", "a\nb\n");
+// A read failure is the fault matrix's, whose scans see a file read in part be rewritten; a
+// failed close after a whole read would pass there unseen, and so would a failed flush, which
+// leaves a whole, cleaned file there. A temporary name that a file left behind holds is passed
+// over for the next.
+TEST_F(TextFileTest, FailedCloseOrFlushRaisesAndATakenTemporaryNameIsPassedOver) {
+    const std::string path = m_dir.Write("page.htm", "old\r\n");
     InjectFault(FileCall::CloseRead, 1, kIoError);
+    InjectFault(FileCall::CreateTemporary, 1, kFileExistsError);
+    InjectFault(FileCall::Flush, 1, kDiskFullError);
     LineList lines;
     EXPECT_THROW(ReadLines(path, lines), CFileException);
-}
-
-// A temporary name that a file left behind holds is passed over for the next.
-TEST_F(TextFileTest, TakenTemporaryNameIsPassedOver) {
-    const std::string path = m_dir.Write("page.htm", "old\n");
-    InjectFault(FileCall::CreateTemporary, 1, kFileExistsError);
-    WriteLines(path, {"new"});
-    EXPECT_EQ(UsesOf(FileCall::CreateTemporary), 2);
-    EXPECT_EQ(ReadBytes(path), "new\n");
-}
-
-// The other failed steps of a rewrite show in the scans of the fault matrix;
-// a flush that failed unnoticed would leave a whole, cleaned file there.
-TEST_F(TextFileTest, FailedFlushLeavesTheOriginalUntouched) {
-    const std::string path = m_dir.Write("page.htm", "old\r\n");
-    InjectFault(FileCall::Flush, 1, kDiskFullError);
     EXPECT_THROW(WriteLines(path, {"new"}), CFileException);
+    EXPECT_EQ(UsesOf(FileCall::CreateTemporary), 2);
     EXPECT_EQ(ReadBytes(path), "old\r\n");
     EXPECT_EQ(m_dir.Listing(), "page.htm\n");
 }
