@@ -40,20 +40,17 @@ struct TreeFile {
     bool m_matched = true;  // some mask matches its name
 };
 
-const std::vector<TreeFile>& Tree() {
-    static const std::vector<TreeFile> tree = {
-        {"clean.htm", "<html>\r\n<script language>\r\n</script>\r\n</html>",
-         "<html>\r\n<script language>\r\n</script>\r\n</html>"},
-        {"infected.html", "a\r\n" + kBlock + "b\r\n", "a\nb\n"},
-        {"readonly.vbs", "r\n" + kBlock + kBlock, "r\n", kAttrReadOnly},
-        {".hidden.hta", kBlock + "h", "h\n", kAttrHidden},
-        {"broken.htt", "a\r\n" + kBlock + "<script language>\r\nRem I am sorry! happy time\r\n",
-         std::nullopt, kAttrReadOnly},
-        {"notes.txt", kBlock, kBlock, 0, false},
-        {"sub/deep.htm", kLongLine + "\n" + kBlock + "z", kLongLine + "\nz\n"},
-    };
-    return tree;
-}
+const std::vector<TreeFile> kTree = {
+    {"clean.htm", "<html>\r\n<script language>\r\n</script>\r\n</html>",
+     "<html>\r\n<script language>\r\n</script>\r\n</html>"},
+    {"infected.html", "a\r\n" + kBlock + "b\r\n", "a\nb\n"},
+    {"readonly.vbs", "r\n" + kBlock + kBlock, "r\n", kAttrReadOnly},
+    {".hidden.hta", kBlock + "h", "h\n", kAttrHidden},
+    {"broken.htt", "a\r\n" + kBlock + "<script language>\r\nRem I am sorry! happy time\r\n",
+     std::nullopt, kAttrReadOnly},
+    {"notes.txt", kBlock, kBlock, 0, false},
+    {"sub/deep.htm", kLongLine + "\n" + kBlock + "z", kLongLine + "\nz\n"},
+};
 
 fs::path PathIn(const fs::path& root, const std::string& name) {
     return (root / fs::path(name)).make_preferred();
@@ -63,7 +60,7 @@ fs::path PathIn(const fs::path& root, const std::string& name) {
 void MakeTree(const TempDir& dir) {
     fs::create_directory(dir.Root() / "sub");
     int64_t time = kOldTime;
-    for (const TreeFile& file : Tree()) {
+    for (const TreeFile& file : kTree) {
         const std::string path = dir.Write(PathIn(dir.Root(), file.m_name).string(), file.m_bytes);
         FileStatus status;
         ASSERT_TRUE(GetFileStatus(path, status));
@@ -106,7 +103,7 @@ public:
         ASSERT_THAT(log, Contains(LogText::kReportHeading)) << "the log reached the report";
         ExpectNoTemporaryFile();
         int silentlySkipped = 0;
-        for (const TreeFile& file : Tree()) {
+        for (const TreeFile& file : kTree) {
             SCOPED_TRACE(file.m_name);
             const std::string path = PathIn(m_dir.Root(), file.m_name).string();
             const bool reached = std::find(log.begin(), log.end(), path) != log.end();
@@ -137,7 +134,7 @@ public:
 
 private:
     void ExpectOwnStatus(const std::string& path, const TreeFile& file) const {
-        const std::size_t index = static_cast<std::size_t>(&file - Tree().data());
+        const std::size_t index = static_cast<std::size_t>(&file - kTree.data());
         const int64_t time = kOldTime + 100 * static_cast<int64_t>(index);
         FileStatus after;
         ASSERT_TRUE(GetFileStatus(path, after));
