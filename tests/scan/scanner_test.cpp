@@ -71,25 +71,6 @@ TEST_F(ScannerTest, FolderThatCannotBeListedIsReportedAndTheWalkGoesOn) {
     EXPECT_EQ(m_host.m_log.size(), 8u) << "the banners, one file and its line, the report";
 }
 
-// The window scans again in the same process: the problem files come in the
-// order the log met them.
-TEST_F(ScannerTest, ProblemListKeepsTheLogsOrder) {
-    std::vector<std::string> roots;
-    std::vector<std::string> log;
-    std::vector<std::string> problems;
-    for (const char* name : {"b.htm", "c.htm", "x.htm", "a.htm"}) {
-        const bool cleanable = name[0] == 'x';
-        const std::string path = m_dir.Write(name, cleanable ? kInfected : kUndelimited);
-        roots.push_back(path);
-        log.insert(log.end(), {LogText::DriveBanner(path), path,
-                               cleanable ? LogText::kRemoveOk : LogText::kBlockNotDelimited});
-        problems.insert(problems.end(), cleanable ? 0 : 1, path);
-    }
-    ScanRoots(roots);
-    log.push_back(kDone);
-    EXPECT_EQ(m_host.m_log, LogThenReport(log, ReportLines(4, 1, 3, problems)));
-}
-
 // A stop before the scan, or during the first of several files, or during
 // the very last file of the last root (the request is looked at once more
 // after it): the file in hand finishes, nothing further is begun, and the
@@ -131,13 +112,24 @@ public:
 using ScannerException = ScanWith<ThrowingHost>;
 
 // An exception out of the walk still ends the scan with the break banner,
-// never the all-clear, and the report, and the next scan counts from zero.
+// never the all-clear, and the report, whose problem files come in the
+// order the log met them, and the next scan counts from zero.
 TEST_F(ScannerException, EndsTheScanWithTheBreakAndTheReportAndClearsTheStatistics) {
-    const std::string page = m_dir.Write("a.htm", kInfected);
-    ScanRoots({page, Root()});
-    EXPECT_EQ(m_host.m_log, LogThenReport({LogText::DriveBanner(page), page, LogText::kRemoveOk,
-                                           Banner(), kBreak},
-                                          ReportLines(1, 1, 0)));
+    std::vector<std::string> roots;
+    std::vector<std::string> log;
+    std::vector<std::string> problems;
+    for (const char* name : {"b.htm", "c.htm", "x.htm", "a.htm"}) {
+        const bool cleanable = name[0] == 'x';
+        const std::string path = m_dir.Write(name, cleanable ? kInfected : kUndelimited);
+        roots.push_back(path);
+        log.insert(log.end(), {LogText::DriveBanner(path), path,
+                               cleanable ? LogText::kRemoveOk : LogText::kBlockNotDelimited});
+        problems.insert(problems.end(), cleanable ? 0 : 1, path);
+    }
+    roots.push_back(Root());
+    ScanRoots(roots);
+    log.insert(log.end(), {Banner(), kBreak});
+    EXPECT_EQ(m_host.m_log, LogThenReport(log, ReportLines(4, 1, 3, problems)));
     EXPECT_EQ(g_scanStats.Totals().m_nChecked, 0);
 }
 
