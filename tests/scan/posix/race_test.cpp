@@ -96,21 +96,19 @@ TEST_F(RaceTest, FileReplacedByADirectoryIsAProblemAndTheDirectoryIsUntouched) {
 // with a file of the same name put in its place: the file read is the file
 // written, so each file ends as it was or as its own content cleaned, and
 // neither ever gets the other's content.
-TEST(FolderRaceTest, FolderSwappedDuringATreatmentNeverMixesTwoFiles) {
-    const std::string block = "<script language>\nRem I am sorry! happy time\n</script>\n";
-    TempDir dir;
-    fs::create_directory(dir.Root() / "sub");
-    dir.Write("sub/racer.htm", block + "walked\n");
+TEST_F(RaceTest, FolderSwappedDuringATreatmentNeverMixesTwoFiles) {
+    fs::create_directory(m_dir.Root() / "sub");
+    m_dir.Write("sub/racer.htm", kInfected);
     CaptureHost host;
-    RaceAt(host, dir.Path("sub/racer.htm"), [&dir, &block] {
-        fs::rename(dir.Path("sub"), dir.Path("moved"));
-        fs::create_directory(dir.Root() / "sub");
-        dir.Write("sub/racer.htm", block + "put in place\n");
+    RaceAt(host, m_dir.Path("sub/racer.htm"), [this] {
+        fs::rename(m_dir.Path("sub"), m_dir.Path("moved"));
+        fs::create_directory(m_dir.Root() / "sub");
+        m_dir.Write("sub/racer.htm", "put in place\n" + std::string(kInfected));
     });
-    ScanRoots({dir.Root().string()});
-    EXPECT_THAT(ReadBytes(dir.Path("moved/racer.htm")), AnyOf(block + "walked\n", "walked\n"));
-    EXPECT_THAT(ReadBytes(dir.Path("sub/racer.htm")),
-                AnyOf(block + "put in place\n", "put in place\n"));
+    ScanRoots({m_dir.Root().string()});
+    EXPECT_THAT(ReadBytes(m_dir.Path("moved/racer.htm")), AnyOf(kInfected, "ok\n"));
+    EXPECT_THAT(ReadBytes(m_dir.Path("sub/racer.htm")),
+                AnyOf("put in place\n" + std::string(kInfected), "put in place\nok\n"));
 }
 
 }  // namespace
