@@ -14,18 +14,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// Lines of every kind of size: empty, short, filling a block, needing one
-// of their own. Many of them, so the bytes span several blocks and the
-// index grows several times while earlier lines are viewed.
-std::vector<std::string> MixedLines() {
-    std::vector<std::string> lines;
-    for (int i = 0; i < 3000; ++i) {
-        const std::size_t size = i % 97 == 0 ? 40000 : static_cast<std::size_t>(i % 300);
-        lines.push_back(std::string(size, static_cast<char>('a' + i % 26)));
-    }
-    return lines;
-}
-
 TEST(LineList, RemovedLinesAreSkippedBothWaysAndTheRestStayWhereTheyAre) {
     LineList lines = {"first", "second", "", "fourth", "last"};
     LineList::iterator second = std::next(lines.begin());
@@ -53,7 +41,14 @@ TEST(LineList, RemovedLinesAreSkippedBothWaysAndTheRestStayWhereTheyAre) {
 // Every line keeps its bytes while the list grows, and a copy or a move
 // leaves no line viewing another list's bytes.
 TEST(LineList, CopyAndMoveLeaveNoLineViewingAnotherListsBytes) {
-    const std::vector<std::string> expected = MixedLines();
+    // Lines of every kind of size: empty, short, filling a block, needing one of their own. Many
+    // of them, so the bytes span several blocks and the index grows several times while earlier
+    // lines are viewed.
+    std::vector<std::string> expected;
+    for (int i = 0; i < 3000; ++i) {
+        const std::size_t size = i % 97 == 0 ? 40000 : static_cast<std::size_t>(i % 300);
+        expected.push_back(std::string(size, static_cast<char>('a' + i % 26)));
+    }
     auto original = std::make_unique<LineList>(expected.begin(), expected.end());
     const LineList copy = *original;
     LineList assigned = {"old"};

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <utility>
 
@@ -62,14 +63,17 @@ TEST_F(FileStatusTest, TimesAfter2038ComeBackWithTheirFraction) {
     EXPECT_EQ(after.m_lastAccessNanos, 900000000);
 }
 
+// A relative name gets its full path, even when it names nothing.
 TEST_F(FileStatusTest, MissingFileHasNoStatusAndCannotBeChangedOrRemoved) {
-    const std::string path = m_dir.Path("missing.htm");
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir.Root());
     FileStatus status;
-    EXPECT_FALSE(GetFileStatus(path, status));
-    EXPECT_EQ(status.m_fullPath, path);
+    EXPECT_FALSE(GetFileStatus("missing.htm", status));
+    EXPECT_EQ(status.m_fullPath, (std::filesystem::current_path() / "missing.htm").string());
     status.m_lastWriteTime = 1000000000;
-    EXPECT_THROW(SetFileStatus(path, status), CFileException);
-    EXPECT_THROW(RemoveFile(path), CFileException);
+    EXPECT_THROW(SetFileStatus("missing.htm", status), CFileException);
+    EXPECT_THROW(RemoveFile("missing.htm"), CFileException);
+    std::filesystem::current_path(previous);
 }
 
 }  // namespace

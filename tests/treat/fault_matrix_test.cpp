@@ -86,9 +86,7 @@ public:
         BackupPolicy backup((m_backupParent.Root() / "backup").string());
         InstallTreatmentPolicy(mode == Mode::Backup ? &backup : nullptr);
         ClearFaults();
-        if (nth > 0) {
-            InjectFault(call, nth, kIoError);
-        }
+        InjectFault(call, nth, kIoError);  // the 0th use is none
         ScanRoots({m_dir.Root().string()});
         m_uses = UsesOf(call);
         ClearFaults();
