@@ -16,33 +16,6 @@ namespace {
 
 using ::testing::HasSubstr;
 
-FILETIME FileTimeOf(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
-    const SYSTEMTIME time{year, month, 0, day, hour, minute, second, 0};
-    FILETIME fileTime{};
-    SystemTimeToFileTime(&time, &fileTime);
-    return fileTime;
-}
-
-uint64_t Ticks(const FILETIME& time) {
-    return (uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime;
-}
-
-// The file's attributes and times as the OS reports them, past the code
-// under test.
-WIN32_FILE_ATTRIBUTE_DATA RawStatus(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    EXPECT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
-    return data;
-}
-
-void SetRawTimes(const std::string& path, const FILETIME& time) {
-    const HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(SetFileTime(file, &time, &time, &time));
-    CloseHandle(file);
-}
-
 // Each test ends with its folder free of open handles: a file the code
 // under test left open cannot be deleted and fails the test.
 class FileAccessWin32 : public ::testing::Test {
@@ -86,8 +59,13 @@ TEST_F(FileAccessWin32, AttributesComeBackAfterARewrite) {
 // Seconds since 1970 as `date -u +%s` gives them (the portable round trip shows them past
 // 2038); a time that no FILETIME can hold raises and leaves the times.
 TEST_F(FileAccessWin32, TimesAreSecondsSince1970) {
-    const FILETIME in2012 = FileTimeOf(2012, 6, 15, 10, 20, 30);
-    SetRawTimes(m_path, in2012);
+    const SYSTEMTIME time{2012, 6, 0, 15, 10, 20, 30, 0};
+    FILETIME in2012{};
+    SystemTimeToFileTime(&time, &in2012);
+    const HANDLE file = CreateFileA(m_path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_TRUE(SetFileTime(file, &in2012, &in2012, &in2012));
+    CloseHandle(file);
     FileStatus status;
     ASSERT_TRUE(GetFileStatus(m_path, status));
     EXPECT_EQ(status.m_lastWriteTime, 1339755630);
@@ -96,7 +74,10 @@ TEST_F(FileAccessWin32, TimesAreSecondsSince1970) {
         status.m_lastWriteTime = seconds;
         EXPECT_THROW(SetFileStatus(m_path, status), CFileException) << seconds;
     }
-    EXPECT_EQ(Ticks(RawStatus(m_path).ftLastWriteTime), Ticks(in2012));
+    // As the OS reports it, past the code under test.
+    WIN32_FILE_ATTRIBUTE_DATA raw{};
+    ASSERT_TRUE(GetFileAttributesExA(m_path.c_str(), GetFileExInfoStandard, &raw));
+    EXPECT_EQ(CompareFileTime(&raw.ftLastWriteTime, &in2012), 0);
 }
 
 // A file is read with no other handle on it, and none may come while it is.
