@@ -2,10 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "fileio/file_exception.h"
 #include "fileio/file_status.h"
 #include "fileio/text_file.h"
 #include "support/temp_dir.h"
