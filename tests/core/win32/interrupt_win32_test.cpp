@@ -12,16 +12,12 @@ namespace {
 // 3 when the event raised the stop flag and its handler returned (held false) or was still
 // running half a second later (held true).
 void DeliverAndExit(DWORD event, bool held) {
-    g_bStopScan = 0;
     StopScanOnInterrupt();
     const auto routine = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "CtrlRoutine")));
-    const HANDLE handler =
-        routine == nullptr
-            ? nullptr
-            : CreateThread(nullptr, 0, routine,
-                           reinterpret_cast<LPVOID>(static_cast<ULONG_PTR>(event)), 0, nullptr);
-    const DWORD wait = handler == nullptr ? WAIT_FAILED : WaitForSingleObject(handler, 500);
+    const HANDLE handler = CreateThread(
+        nullptr, 0, routine, reinterpret_cast<LPVOID>(static_cast<ULONG_PTR>(event)), 0, nullptr);
+    const DWORD wait = WaitForSingleObject(handler, 500);
     const bool asExpected = wait == (held ? WAIT_TIMEOUT : WAIT_OBJECT_0) && g_bStopScan == 1;
     TerminateProcess(GetCurrentProcess(), asExpected ? 3 : 4);
 }
