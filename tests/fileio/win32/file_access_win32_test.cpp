@@ -41,7 +41,6 @@ TEST_F(FileAccessWin32, AttributesComeBackAfterARewrite) {
     for (const DWORD attribute :
          {FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
         SCOPED_TRACE(attribute);
-        SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
         ASSERT_TRUE(SetFileAttributesA(m_path.c_str(), attribute));
         const DWORD before = Attributes();
         FileStatus saved;
