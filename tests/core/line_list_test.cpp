@@ -12,7 +12,6 @@
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 TEST(LineList, RemovedLinesAreSkippedBothWaysAndTheRestStayWhereTheyAre) {
     LineList lines = {"first", "second", "", "fourth", "last"};
@@ -28,7 +27,7 @@ TEST(LineList, RemovedLinesAreSkippedBothWaysAndTheRestStayWhereTheyAre) {
     EXPECT_THAT(lines, ElementsAre("second", "fourth"));
     lines.erase(second);
     lines.erase(fourth);
-    EXPECT_THAT(lines, IsEmpty());
+    EXPECT_TRUE(lines.empty());
     EXPECT_EQ(lines.begin(), lines.end());
     // A short line is copied into the list's blocks (a long one is taken over whole, as the scan
     // of a line of a gigabyte shows), and the caller's buffer is left for the next line.

@@ -7,14 +7,12 @@
 
 namespace {
 
-using ::testing::ElementsAre;
-
 // Only the six ASCII blanks separate; a comma or a no-break space is part
 // of a word, and a long word is kept whole.
 TEST(ParseFileTypes, BlanksSeparateWordsAndNeverMakeEmptyMasks) {
     const std::string word(300, 'w');
     EXPECT_THAT(ParseFileTypes(" \t*.htm \t\r\n\v\f*.HTM  *.htm,*.html *.a\xA0*.b " + word),
-                ElementsAre("*.htm", "*.HTM", "*.htm,*.html", "*.a\xA0*.b", word));
+                ::testing::ElementsAre("*.htm", "*.HTM", "*.htm,*.html", "*.a\xA0*.b", word));
     EXPECT_THAT(ParseFileTypes(" \t\r\n"), ::testing::IsEmpty());
 }
 

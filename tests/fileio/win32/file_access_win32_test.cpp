@@ -14,8 +14,6 @@
 
 namespace {
 
-using ::testing::HasSubstr;
-
 // Each test ends with its folder free of open handles: a file the code
 // under test left open cannot be deleted and fails the test.
 class FileAccessWin32 : public ::testing::Test {
@@ -117,7 +115,7 @@ TEST_F(FileAccessWin32, RelativePathsAreMadeFullUpToMaxPathAndReplacedInPlace) {
     EXPECT_EQ(status.m_fullPath, "");
     {
         FileReplacement replacement("index.htm");
-        EXPECT_THAT(m_dir.Listing(), HasSubstr(kTemporarySuffix));
+        EXPECT_THAT(m_dir.Listing(), ::testing::HasSubstr(kTemporarySuffix));
         replacement.Write("new\n", 4);
         replacement.Commit();
     }

@@ -22,8 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::AnyOf;
 using ::testing::ElementsAre;
-using ::testing::Not;
-using ::testing::StartsWith;
 
 const char kInfected[] = "<script language>\nRem I am sorry! happy time\n</script>\nok\n";
 
@@ -54,7 +52,7 @@ protected:
         const auto racer = std::find(m_host.m_log.begin(), m_host.m_log.end(), Racer());
         ASSERT_GE(std::distance(racer, m_host.m_log.end()), 3);
         EXPECT_THAT(std::vector<std::string>(racer + 1, racer + 3),
-                    ElementsAre(LogText::kReadError, Not(StartsWith(" "))));
+                    ElementsAre(LogText::kReadError, ::testing::Not(::testing::StartsWith(" "))));
         EXPECT_THAT(std::vector<std::string>(m_host.m_log.end() - 2, m_host.m_log.end()),
                     ElementsAre(LogText::kProblemListHeading, Racer()));
     }
