@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <new>
+#include <tuple>
 
 #include "core/stop_flag.h"
 #include "fileio/fault_injection.h"
@@ -81,25 +82,22 @@ TEST_F(ScannerTest, FileBeingTreatedFinishesAndNoFurtherEntryIsTaken) {
             g_bStopScan = 1;
         }
     };
-    const struct {
-        bool m_before;
-        int m_files;
-        std::size_t m_roots;
-    } cases[] = {{true, 1, 1}, {false, 3, 2}, {false, 1, 1}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.m_files) + " files, " + std::to_string(c.m_roots) + " roots");
+    // Whether the stop comes before the scan, the files, the roots.
+    const std::tuple<bool, int, std::size_t> cases[] = {{true, 1, 1}, {false, 3, 2}, {false, 1, 1}};
+    for (const auto& [before, files, roots] : cases) {
+        SCOPED_TRACE(std::to_string(files) + " files, " + std::to_string(roots) + " roots");
         TempDir dir;
-        for (int i = 0; i < c.m_files; ++i) {
+        for (int i = 0; i < files; ++i) {
             dir.Write(std::to_string(i) + ".htm", kInfected);
         }
         m_host.m_log.clear();
-        g_bStopScan = c.m_before ? 1 : 0;
-        ScanRoots(std::vector<std::string>(c.m_roots, dir.Root().string()));
+        g_bStopScan = before ? 1 : 0;
+        ScanRoots(std::vector<std::string>(roots, dir.Root().string()));
         EXPECT_EQ(m_host.m_log,
-                  c.m_before ? LogThenReport({kBreak}, ReportLines(0, 0, 0))
-                             : LogThenReport({LogText::DriveBanner(dir.Root().string()),
-                                              m_host.m_log.at(1), LogText::kRemoveOk, kBreak},
-                                             ReportLines(1, 1, 0)));
+                  before ? LogThenReport({kBreak}, ReportLines(0, 0, 0))
+                         : LogThenReport({LogText::DriveBanner(dir.Root().string()),
+                                          m_host.m_log.at(1), LogText::kRemoveOk, kBreak},
+                                         ReportLines(1, 1, 0)));
     }
 }
 

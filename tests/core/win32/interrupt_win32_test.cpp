@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "core/interrupt.h"
 #include "core/stop_flag.h"
 
@@ -28,13 +30,12 @@ void DeliverAndExit(DWORD event, bool held) {
 // has ended. Each event in a process of its own, since a handler that is not held lets the
 // default one end the process, and a held one is never released.
 TEST(InterruptWin32DeathTest, ConsoleEventsRaiseTheStopFlagAndACloseIsHeld) {
-    const struct {
-        DWORD m_event;
-        bool m_held;
-    } kEvents[] = {{CTRL_C_EVENT, false}, {CTRL_BREAK_EVENT, false}, {CTRL_CLOSE_EVENT, true}};
-    for (const auto& row : kEvents) {
-        SCOPED_TRACE(row.m_event);
-        EXPECT_EXIT(DeliverAndExit(row.m_event, row.m_held), ::testing::ExitedWithCode(3), "");
+    // Each event, and whether its handler is held.
+    const std::pair<DWORD, bool> kEvents[] = {
+        {CTRL_C_EVENT, false}, {CTRL_BREAK_EVENT, false}, {CTRL_CLOSE_EVENT, true}};
+    for (const auto& [event, held] : kEvents) {
+        SCOPED_TRACE(event);
+        EXPECT_EXIT(DeliverAndExit(event, held), ::testing::ExitedWithCode(3), "");
     }
 }
 
