@@ -132,8 +132,7 @@ public:
 
 private:
     void ExpectOwnStatus(const std::string& path, const TreeFile& file) const {
-        const std::size_t index = static_cast<std::size_t>(&file - kTree.data());
-        const int64_t time = kOldTime + 100 * static_cast<int64_t>(index);
+        const int64_t time = kOldTime + 100 * (&file - kTree.data());  // as MakeTree gave it
         FileStatus after;
         ASSERT_TRUE(GetFileStatus(path, after));
         EXPECT_EQ(after.m_attributes & (kAttrReadOnly | kAttrHidden), file.m_attributes);
