@@ -65,9 +65,8 @@ TEST_F(ScannerTest, FolderThatCannotBeListedIsReportedAndTheWalkGoesOn) {
     }
     ClearFaults();
     InjectFault(FileCall::ListDirectory, 2, kIoError);
-    const ScanTotals totals = ScanRoots({Root()});
+    EXPECT_EQ(ScanRoots({Root()}).m_nTreated, 1);
     ClearFaults();
-    EXPECT_EQ(totals.m_nTreated, 1);
     ASSERT_EQ(m_host.m_notScanned.size(), 1u);
     EXPECT_EQ(m_host.m_log.size(), 8u) << "the banners, one file and its line, the report";
 }
