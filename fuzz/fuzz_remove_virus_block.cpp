@@ -14,9 +14,6 @@
 
 namespace {
 
-const char* const kOkLine = LogText::kRemoveOk;
-const char* const kFailLine = LogText::kBlockNotDelimited;
-
 // Records: the code page, the signature, the first string, the last string,
 // then the lines.
 constexpr std::size_t kFirstLineRecord = 4;
@@ -59,7 +56,8 @@ void CheckCall(int result, const LineList& before, const LineList& after,
         Require(after == before && log.empty(), "no signature: nothing changed, nothing logged");
         return;
     }
-    Require(log.size() == 1 && log[0] == (result == kBlockRemoved ? kOkLine : kFailLine),
+    Require(log.size() == 1 && log[0] == (result == kBlockRemoved ? LogText::kRemoveOk
+                                                                  : LogText::kBlockNotDelimited),
             "one log line that matches the result");
     // A removal must make the list smaller, or the loop could go on for ever.
     Require(result != kBlockRemoved || Weight(after) < Weight(before),

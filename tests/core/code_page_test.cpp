@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 // In a single-byte code page a match may begin at any byte; in a double-byte
@@ -11,12 +13,8 @@ TEST(CodePageFind, MatchBeginsOnlyWhereACharacterBegins) {
     const CodePage sbcs = CodePage::SingleByte();
     const CodePage sjis = CodePage::DoubleByte({{0x81, 0x9F}, {0xE0, 0xFC}});
     const std::size_t none = CodePage::npos;
-    const struct {
-        const CodePage& m_codePage;
-        std::string m_line;
-        std::string m_text;
-        std::size_t m_at;
-    } cases[] = {
+    // The code page, the line, the text, where the text is found in the line.
+    const std::tuple<const CodePage&, std::string, std::string, std::size_t> cases[] = {
         {sbcs, "ab</script>cd", "</script>", 2},
         {sbcs, "\x82\x61", "\x61", 1},
         {sbcs, "abc", "abd", none},
@@ -39,9 +37,9 @@ TEST(CodePageFind, MatchBeginsOnlyWhereACharacterBegins) {
         {sjis, "\x80\x61", "a", 1},
         {sjis, "\xA0\x61", "a", 1},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.m_codePage.Find(c.m_line, c.m_text), c.m_at)
-            << c.m_line << " / " << c.m_text << (&c.m_codePage == &sjis ? " (double-byte)" : "");
+    for (const auto& [codePage, line, text, at] : cases) {
+        EXPECT_EQ(codePage.Find(line, text), at)
+            << line << " / " << text << (&codePage == &sjis ? " (double-byte)" : "");
     }
 }
 

@@ -3,18 +3,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "scan/mask_match.h"
 
 namespace {
-
-using ::testing::ElementsAre;
 
 // Only the six ASCII blanks separate; a comma or a no-break space is part
 // of a word, and a long word is kept whole.
 TEST(ParseFileTypes, BlanksSeparateWordsAndNeverMakeEmptyMasks) {
     const std::string word(300, 'w');
     EXPECT_THAT(ParseFileTypes(" \t*.htm \t\r\n\v\f*.HTM  *.htm,*.html *.a\xA0*.b " + word),
-                ElementsAre("*.htm", "*.HTM", "*.htm,*.html", "*.a\xA0*.b", word));
+                ::testing::ElementsAre("*.htm", "*.HTM", "*.htm,*.html", "*.a\xA0*.b", word));
     EXPECT_THAT(ParseFileTypes(" \t\r\n"), ::testing::IsEmpty());
 }
 
@@ -32,12 +32,8 @@ TEST(MaskMatches, WholeStringsIgnoringCase) {
     // second byte of a character is never folded as an ASCII letter.
     const CodePage sjis = CodePage::DoubleByte({{0x81, 0x9F}, {0xE0, 0xFC}}, {{0x8281, 0x8260}});
     const CodePage sbcs = CodePage::SingleByte();
-    const struct {
-        const char* m_mask;
-        const char* m_pattern;
-        const CodePage& m_codePage;
-        bool m_matches;
-    } cases[] = {
+    // The mask, the pattern, the code page, whether the mask matches the pattern.
+    const std::tuple<const char*, const char*, const CodePage&, bool> cases[] = {
         {"*.HtM", "*.hTm", sbcs, true},
         {"*.htm", "*.html", sbcs, false},
         {"*.ht?", "*.htm", sbcs, false},  // a mask is no wildcard
@@ -53,9 +49,9 @@ TEST(MaskMatches, WholeStringsIgnoringCase) {
         {"*.\x82\x81", "*.\x82\x60", sbcs, false},
         {"*.\x82\x61", "*.\x82\x41", sbcs, true},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(MaskMatches(c.m_mask, c.m_pattern, c.m_codePage), c.m_matches)
-            << c.m_mask << " " << c.m_pattern << (&c.m_codePage == &sjis ? " sjis" : "");
+    for (const auto& [mask, pattern, codePage, matches] : cases) {
+        EXPECT_EQ(MaskMatches(mask, pattern, codePage), matches)
+            << mask << " " << pattern << (&codePage == &sjis ? " sjis" : "");
     }
 }
 

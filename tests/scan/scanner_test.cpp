@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <new>
+#include <tuple>
 
 #include "core/stop_flag.h"
 #include "fileio/fault_injection.h"
@@ -64,30 +65,10 @@ TEST_F(ScannerTest, FolderThatCannotBeListedIsReportedAndTheWalkGoesOn) {
     }
     ClearFaults();
     InjectFault(FileCall::ListDirectory, 2, kIoError);
-    const ScanTotals totals = ScanRoots({Root()});
+    EXPECT_EQ(ScanRoots({Root()}).m_nTreated, 1);
     ClearFaults();
-    EXPECT_EQ(totals.m_nTreated, 1);
     ASSERT_EQ(m_host.m_notScanned.size(), 1u);
     EXPECT_EQ(m_host.m_log.size(), 8u) << "the banners, one file and its line, the report";
-}
-
-// The window scans again in the same process: the problem files come in the
-// order the log met them.
-TEST_F(ScannerTest, ProblemListKeepsTheLogsOrder) {
-    std::vector<std::string> roots;
-    std::vector<std::string> log;
-    std::vector<std::string> problems;
-    for (const char* name : {"b.htm", "c.htm", "x.htm", "a.htm"}) {
-        const bool cleanable = name[0] == 'x';
-        const std::string path = m_dir.Write(name, cleanable ? kInfected : kUndelimited);
-        roots.push_back(path);
-        log.insert(log.end(), {LogText::DriveBanner(path), path,
-                               cleanable ? LogText::kRemoveOk : LogText::kBlockNotDelimited});
-        problems.insert(problems.end(), cleanable ? 0 : 1, path);
-    }
-    ScanRoots(roots);
-    log.push_back(kDone);
-    EXPECT_EQ(m_host.m_log, LogThenReport(log, ReportLines(4, 1, 3, problems)));
 }
 
 // A stop before the scan, or during the first of several files, or during
@@ -100,25 +81,22 @@ TEST_F(ScannerTest, FileBeingTreatedFinishesAndNoFurtherEntryIsTaken) {
             g_bStopScan = 1;
         }
     };
-    const struct {
-        bool m_before;
-        int m_files;
-        std::size_t m_roots;
-    } cases[] = {{true, 1, 1}, {false, 3, 2}, {false, 1, 1}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.m_files) + " files, " + std::to_string(c.m_roots) + " roots");
+    // Whether the stop comes before the scan, the files, the roots.
+    const std::tuple<bool, int, std::size_t> cases[] = {{true, 1, 1}, {false, 3, 2}, {false, 1, 1}};
+    for (const auto& [before, files, roots] : cases) {
+        SCOPED_TRACE(std::to_string(files) + " files, " + std::to_string(roots) + " roots");
         TempDir dir;
-        for (int i = 0; i < c.m_files; ++i) {
+        for (int i = 0; i < files; ++i) {
             dir.Write(std::to_string(i) + ".htm", kInfected);
         }
         m_host.m_log.clear();
-        g_bStopScan = c.m_before ? 1 : 0;
-        ScanRoots(std::vector<std::string>(c.m_roots, dir.Root().string()));
+        g_bStopScan = before ? 1 : 0;
+        ScanRoots(std::vector<std::string>(roots, dir.Root().string()));
         EXPECT_EQ(m_host.m_log,
-                  c.m_before ? LogThenReport({kBreak}, ReportLines(0, 0, 0))
-                             : LogThenReport({LogText::DriveBanner(dir.Root().string()),
-                                              m_host.m_log.at(1), LogText::kRemoveOk, kBreak},
-                                             ReportLines(1, 1, 0)));
+                  before ? LogThenReport({kBreak}, ReportLines(0, 0, 0))
+                         : LogThenReport({LogText::DriveBanner(dir.Root().string()),
+                                          m_host.m_log.at(1), LogText::kRemoveOk, kBreak},
+                                         ReportLines(1, 1, 0)));
     }
 }
 
@@ -131,13 +109,24 @@ public:
 using ScannerException = ScanWith<ThrowingHost>;
 
 // An exception out of the walk still ends the scan with the break banner,
-// never the all-clear, and the report, and the next scan counts from zero.
+// never the all-clear, and the report, whose problem files come in the
+// order the log met them, and the next scan counts from zero.
 TEST_F(ScannerException, EndsTheScanWithTheBreakAndTheReportAndClearsTheStatistics) {
-    const std::string page = m_dir.Write("a.htm", kInfected);
-    ScanRoots({page, Root()});
-    EXPECT_EQ(m_host.m_log, LogThenReport({LogText::DriveBanner(page), page, LogText::kRemoveOk,
-                                           Banner(), kBreak},
-                                          ReportLines(1, 1, 0)));
+    std::vector<std::string> roots;
+    std::vector<std::string> log;
+    std::vector<std::string> problems;
+    for (const char* name : {"b.htm", "c.htm", "x.htm", "a.htm"}) {
+        const bool cleanable = name[0] == 'x';
+        const std::string path = m_dir.Write(name, cleanable ? kInfected : kUndelimited);
+        roots.push_back(path);
+        log.insert(log.end(), {LogText::DriveBanner(path), path,
+                               cleanable ? LogText::kRemoveOk : LogText::kBlockNotDelimited});
+        problems.insert(problems.end(), cleanable ? 0 : 1, path);
+    }
+    roots.push_back(Root());
+    ScanRoots(roots);
+    log.insert(log.end(), {Banner(), kBreak});
+    EXPECT_EQ(m_host.m_log, LogThenReport(log, ReportLines(4, 1, 3, problems)));
     EXPECT_EQ(g_scanStats.Totals().m_nChecked, 0);
 }
 

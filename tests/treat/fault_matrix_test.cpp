@@ -40,20 +40,17 @@ struct TreeFile {
     bool m_matched = true;  // some mask matches its name
 };
 
-const std::vector<TreeFile>& Tree() {
-    static const std::vector<TreeFile> tree = {
-        {"clean.htm", "<html>\r\n<script language>\r\n</script>\r\n</html>",
-         "<html>\r\n<script language>\r\n</script>\r\n</html>"},
-        {"infected.html", "a\r\n" + kBlock + "b\r\n", "a\nb\n"},
-        {"readonly.vbs", "r\n" + kBlock + kBlock, "r\n", kAttrReadOnly},
-        {".hidden.hta", kBlock + "h", "h\n", kAttrHidden},
-        {"broken.htt", "a\r\n" + kBlock + "<script language>\r\nRem I am sorry! happy time\r\n",
-         std::nullopt, kAttrReadOnly},
-        {"notes.txt", kBlock, kBlock, 0, false},
-        {"sub/deep.htm", kLongLine + "\n" + kBlock + "z", kLongLine + "\nz\n"},
-    };
-    return tree;
-}
+const std::vector<TreeFile> kTree = {
+    {"clean.htm", "<html>\r\n<script language>\r\n</script>\r\n</html>",
+     "<html>\r\n<script language>\r\n</script>\r\n</html>"},
+    {"infected.html", "a\r\n" + kBlock + "b\r\n", "a\nb\n"},
+    {"readonly.vbs", "r\n" + kBlock + kBlock, "r\n", kAttrReadOnly},
+    {".hidden.hta", kBlock + "h", "h\n", kAttrHidden},
+    {"broken.htt", "a\r\n" + kBlock + "<script language>\r\nRem I am sorry! happy time\r\n",
+     std::nullopt, kAttrReadOnly},
+    {"notes.txt", kBlock, kBlock, 0, false},
+    {"sub/deep.htm", kLongLine + "\n" + kBlock + "z", kLongLine + "\nz\n"},
+};
 
 fs::path PathIn(const fs::path& root, const std::string& name) {
     return (root / fs::path(name)).make_preferred();
@@ -63,7 +60,7 @@ fs::path PathIn(const fs::path& root, const std::string& name) {
 void MakeTree(const TempDir& dir) {
     fs::create_directory(dir.Root() / "sub");
     int64_t time = kOldTime;
-    for (const TreeFile& file : Tree()) {
+    for (const TreeFile& file : kTree) {
         const std::string path = dir.Write(PathIn(dir.Root(), file.m_name).string(), file.m_bytes);
         FileStatus status;
         ASSERT_TRUE(GetFileStatus(path, status));
@@ -89,9 +86,7 @@ public:
         BackupPolicy backup((m_backupParent.Root() / "backup").string());
         InstallTreatmentPolicy(mode == Mode::Backup ? &backup : nullptr);
         ClearFaults();
-        if (nth > 0) {
-            InjectFault(call, nth, kIoError);
-        }
+        InjectFault(call, nth, kIoError);  // the 0th use is none
         ScanRoots({m_dir.Root().string()});
         m_uses = UsesOf(call);
         ClearFaults();
@@ -106,7 +101,7 @@ public:
         ASSERT_THAT(log, Contains(LogText::kReportHeading)) << "the log reached the report";
         ExpectNoTemporaryFile();
         int silentlySkipped = 0;
-        for (const TreeFile& file : Tree()) {
+        for (const TreeFile& file : kTree) {
             SCOPED_TRACE(file.m_name);
             const std::string path = PathIn(m_dir.Root(), file.m_name).string();
             const bool reached = std::find(log.begin(), log.end(), path) != log.end();
@@ -137,8 +132,7 @@ public:
 
 private:
     void ExpectOwnStatus(const std::string& path, const TreeFile& file) const {
-        const std::size_t index = static_cast<std::size_t>(&file - Tree().data());
-        const int64_t time = kOldTime + 100 * static_cast<int64_t>(index);
+        const int64_t time = kOldTime + 100 * (&file - kTree.data());  // as MakeTree gave it
         FileStatus after;
         ASSERT_TRUE(GetFileStatus(path, after));
         EXPECT_EQ(after.m_attributes & (kAttrReadOnly | kAttrHidden), file.m_attributes);

@@ -24,39 +24,6 @@ const std::string kUndelimited =
     "a\r\n" + kBlock + "b\r\n<script language>\r\nRem I am sorry! happy time\r\n";
 const int64_t kOldTime = 1000000000;  // 2001-09-09, clearly not "now"
 
-class TreatFileTest : public ::testing::Test {
-protected:
-    // Every test starts from an empty report, whatever ran before it in this process.
-    TreatFileTest() { g_scanStats = CScanStats(); }
-    void TearDown() override { ClearFaults(); }
-
-    // A read-only file with these bytes, last written long ago.
-    std::string MakeFile(const std::string& bytes) {
-        const std::string path = m_dir.Write("page.htm", bytes);
-        FileStatus status;
-        EXPECT_TRUE(GetFileStatus(path, status));
-        status.m_lastWriteTime = kOldTime;
-        status.m_attributes |= kAttrReadOnly;
-        SetFileStatus(path, status);
-        EXPECT_TRUE(GetFileStatus(path, m_before));
-        ClearFaults();  // count only the treatment's calls
-        return path;
-    }
-
-    // The report the scan would log.
-    std::vector<std::string> Report() {
-        const std::size_t logged = m_host.m_log.size();
-        g_scanStats.ReportAndReset();
-        std::vector<std::string> report(m_host.m_log.begin() + logged, m_host.m_log.end());
-        m_host.m_log.resize(logged);
-        return report;
-    }
-
-    CaptureHost m_host;
-    TempDir m_dir;
-    FileStatus m_before;
-};
-
 using Injected = std::pair<FileCall, int>;  // fails at its first use, with this error
 
 // A file, the failures of the file layer, and what the treatment leaves.
@@ -94,7 +61,36 @@ const std::vector<Treatment> kTreatments = {
         {kRemoveOk, kWriteError, kStatusError}, 0, 1, true),
 };
 
-class TreatmentTest : public TreatFileTest, public ::testing::WithParamInterface<Treatment> {};
+class TreatmentTest : public ::testing::TestWithParam<Treatment> {
+protected:
+    // Every test starts from an empty report, whatever ran before it in this process.
+    TreatmentTest() { g_scanStats = CScanStats(); }
+    void TearDown() override { ClearFaults(); }
+
+    // A read-only file with these bytes, last written long ago.
+    std::string MakeFile(const std::string& bytes) {
+        const std::string path = m_dir.Write(m_name, bytes);
+        FileStatus status;
+        EXPECT_TRUE(GetFileStatus(path, status));
+        status.m_lastWriteTime = kOldTime;
+        status.m_attributes |= kAttrReadOnly;
+        SetFileStatus(path, status);
+        EXPECT_TRUE(GetFileStatus(path, m_before));
+        ClearFaults();  // count only the treatment's calls
+        return path;
+    }
+
+    CaptureHost m_host;
+    TempDir m_dir;
+    // The longest name the system takes, which the temporary file beside it must not outgrow:
+    // 255 bytes on Linux; on Windows the whole path fills MAX_PATH with its NUL.
+#ifdef _WIN32
+    const std::string m_name = std::string(259 - m_dir.Root().string().size() - 5, 'n') + ".htm";
+#else
+    const std::string m_name = std::string(251, 'n') + ".htm";
+#endif
+    FileStatus m_before;
+};
 
 // Whatever fails, the file keeps its old bytes or gets its cleaned ones in
 // one write, nothing is left beside it, and it is listed once when it did
@@ -107,12 +103,12 @@ TEST_P(TreatmentTest, LeavesTheFileLogsAndCountsAsItShould) {
         InjectFault(fault.first, 1, fault.second);
     }
     TreatFile(path);
+    g_scanStats.ReportAndReset();  // the report the scan would log
     EXPECT_LE(UsesOf(FileCall::Replace), 1);
-    EXPECT_EQ(m_host.m_log, row.m_log);
-    const std::vector<std::string> problems = {path};
-    EXPECT_EQ(Report(), ReportLines(1, row.m_treated, row.m_errors,
-                                    row.m_problem ? problems : std::vector<std::string>()));
-    EXPECT_EQ(m_dir.Listing(), row.m_after ? "page.htm\n" : "");
+    const std::vector<std::string> problems(row.m_problem ? 1 : 0, path);
+    EXPECT_EQ(m_host.m_log,
+              LogThenReport(row.m_log, ReportLines(1, row.m_treated, row.m_errors, problems)));
+    EXPECT_EQ(m_dir.Listing(), row.m_after ? m_name + "\n" : "");
     if (row.m_treated + row.m_errors == 0) {
         EXPECT_EQ(UsesOf(FileCall::SetAttributes) + UsesOf(FileCall::SetTimes), 0);
     }
@@ -133,20 +129,5 @@ TEST_P(TreatmentTest, LeavesTheFileLogsAndCountsAsItShould) {
 
 INSTANTIATE_TEST_SUITE_P(Files, TreatmentTest, ::testing::ValuesIn(kTreatments),
                          [](const auto& info) { return std::string(info.param.m_name); });
-
-// The longest name the system takes: 255 bytes on Linux; on Windows the whole
-// path fills MAX_PATH with its NUL. The temporary file beside it must still fit.
-TEST_F(TreatFileTest, FileWithTheLongestNameIsCleanedAndLeavesNothingBeside) {
-#ifdef _WIN32
-    const std::size_t length = 259 - m_dir.Root().string().size() - 1;
-#else
-    const std::size_t length = 255;
-#endif
-    const std::string name = std::string(length - 4, 'n') + ".htm";
-    const std::string path = m_dir.Write(name, kInfected);
-    TreatFile(path);
-    EXPECT_EQ(ReadBytes(path), "a\n");
-    EXPECT_EQ(m_dir.Listing(), name + "\n");
-}
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "core/interrupt.h"
 #include "core/stop_flag.h"
 
@@ -12,16 +14,12 @@ namespace {
 // 3 when the event raised the stop flag and its handler returned (held false) or was still
 // running half a second later (held true).
 void DeliverAndExit(DWORD event, bool held) {
-    g_bStopScan = 0;
     StopScanOnInterrupt();
     const auto routine = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "CtrlRoutine")));
-    const HANDLE handler =
-        routine == nullptr
-            ? nullptr
-            : CreateThread(nullptr, 0, routine,
-                           reinterpret_cast<LPVOID>(static_cast<ULONG_PTR>(event)), 0, nullptr);
-    const DWORD wait = handler == nullptr ? WAIT_FAILED : WaitForSingleObject(handler, 500);
+    const HANDLE handler = CreateThread(
+        nullptr, 0, routine, reinterpret_cast<LPVOID>(static_cast<ULONG_PTR>(event)), 0, nullptr);
+    const DWORD wait = WaitForSingleObject(handler, 500);
     const bool asExpected = wait == (held ? WAIT_TIMEOUT : WAIT_OBJECT_0) && g_bStopScan == 1;
     TerminateProcess(GetCurrentProcess(), asExpected ? 3 : 4);
 }
@@ -32,13 +30,12 @@ void DeliverAndExit(DWORD event, bool held) {
 // has ended. Each event in a process of its own, since a handler that is not held lets the
 // default one end the process, and a held one is never released.
 TEST(InterruptWin32DeathTest, ConsoleEventsRaiseTheStopFlagAndACloseIsHeld) {
-    const struct {
-        DWORD m_event;
-        bool m_held;
-    } kEvents[] = {{CTRL_C_EVENT, false}, {CTRL_BREAK_EVENT, false}, {CTRL_CLOSE_EVENT, true}};
-    for (const auto& row : kEvents) {
-        SCOPED_TRACE(row.m_event);
-        EXPECT_EXIT(DeliverAndExit(row.m_event, row.m_held), ::testing::ExitedWithCode(3), "");
+    // Each event, and whether its handler is held.
+    const std::pair<DWORD, bool> kEvents[] = {
+        {CTRL_C_EVENT, false}, {CTRL_BREAK_EVENT, false}, {CTRL_CLOSE_EVENT, true}};
+    for (const auto& [event, held] : kEvents) {
+        SCOPED_TRACE(event);
+        EXPECT_EXIT(DeliverAndExit(event, held), ::testing::ExitedWithCode(3), "");
     }
 }
 

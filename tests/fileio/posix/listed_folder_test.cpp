@@ -6,15 +6,11 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "support/temp_dir.h"
 
 namespace {
-
-struct Naming {
-    std::string m_path;  // below the test's folder
-    bool m_relative;     // to the innermost listing, by its name alone
-};
 
 // Only an entry directly inside the innermost folder is named relative to
 // it, and only such an entry is protected from being followed as a link.
@@ -25,17 +21,19 @@ TEST(ListedFolderTest, OnlyAnEntryDirectlyInsideTheInnermostFolderIsNamedRelativ
     ListedFolder* outer = ListedFolder::Open(root);
     ListedFolder* inner = ListedFolder::Open(root + "/site");
     ASSERT_TRUE(outer != nullptr && inner != nullptr);
-    const Naming cases[] = {
+    // Each path below the test's folder, and whether it is named relative to the innermost
+    // listing, by its name alone.
+    const std::pair<const char*, bool> cases[] = {
         {"/site/a.htm", true},   {"/a.htm", false},     {"/site/news/a.htm", false},
         {"/sites/a.htm", false}, {"/sit/a.htm", false}, {"/site/", false},
     };
-    for (const Naming& naming : cases) {
-        SCOPED_TRACE(naming.m_path);
-        const std::string path = root + naming.m_path;
+    for (const auto& [below, relative] : cases) {
+        SCOPED_TRACE(below);
+        const std::string path = root + below;
         const RelativePath at = RelativeToListedFolder(path);
-        EXPECT_EQ(at.m_listed, naming.m_relative);
-        EXPECT_EQ(at.m_folder, naming.m_relative ? inner->Descriptor() : AT_FDCWD);
-        EXPECT_EQ(std::string(at.m_name), naming.m_relative ? "a.htm" : path);
+        EXPECT_EQ(at.m_listed, relative);
+        EXPECT_EQ(at.m_folder, relative ? inner->Descriptor() : AT_FDCWD);
+        EXPECT_EQ(std::string(at.m_name), relative ? "a.htm" : path);
     }
     ListedFolder::Close(inner);
     EXPECT_EQ(RelativeToListedFolder(root + "/a.htm").m_folder, outer->Descriptor());

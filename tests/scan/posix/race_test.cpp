@@ -22,24 +22,23 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::AnyOf;
 using ::testing::ElementsAre;
-using ::testing::Not;
-using ::testing::StartsWith;
 
 const char kInfected[] = "<script language>\nRem I am sorry! happy time\n</script>\nok\n";
 
-// Runs race once, as the scan logs path just before it treats the file (the
-// problem list logs the path again).
-void RaceAt(CaptureHost& host, const std::string& path, const std::function<void()>& race) {
-    host.m_masks = ParseFileTypes("*.htm");
-    host.m_onLine = [path, race, raced = false](const std::string& line) mutable {
-        if (line == path && !std::exchange(raced, true)) {
-            race();
-        }
-    };
-}
-
 class RaceTest : public ::testing::Test {
 protected:
+    // Scans the folder and runs race once, as the scan logs path just before
+    // it treats the file (the problem list logs the path again).
+    void ScanRacing(const std::string& path, const std::function<void()>& race) {
+        m_host.m_masks = ParseFileTypes("*.htm");
+        m_host.m_onLine = [path, race, raced = false](const std::string& line) mutable {
+            if (line == path && !std::exchange(raced, true)) {
+                race();
+            }
+        };
+        ScanRoots({m_dir.Root().string()});
+    }
+
     // Scans the folder, in which the racer's file is one of three infected
     // files; the other two are cleaned whatever happens to it. The racer gets
     // the read error line and ends the log as its only problem file.
@@ -47,21 +46,20 @@ protected:
         m_dir.Write("a.htm", kInfected);
         m_dir.Write("racer.htm", kInfected);
         m_dir.Write("z.htm", kInfected);
-        CaptureHost host;
-        RaceAt(host, Racer(), race);
-        ScanRoots({m_dir.Root().string()});
+        ScanRacing(Racer(), race);
         EXPECT_EQ(ReadBytes(m_dir.Path("a.htm")), "ok\n");
         EXPECT_EQ(ReadBytes(m_dir.Path("z.htm")), "ok\n");
-        const auto racer = std::find(host.m_log.begin(), host.m_log.end(), Racer());
-        ASSERT_GE(std::distance(racer, host.m_log.end()), 3);
+        const auto racer = std::find(m_host.m_log.begin(), m_host.m_log.end(), Racer());
+        ASSERT_GE(std::distance(racer, m_host.m_log.end()), 3);
         EXPECT_THAT(std::vector<std::string>(racer + 1, racer + 3),
-                    ElementsAre(LogText::kReadError, Not(StartsWith(" "))));
-        EXPECT_THAT(std::vector<std::string>(host.m_log.end() - 2, host.m_log.end()),
+                    ElementsAre(LogText::kReadError, ::testing::Not(::testing::StartsWith(" "))));
+        EXPECT_THAT(std::vector<std::string>(m_host.m_log.end() - 2, m_host.m_log.end()),
                     ElementsAre(LogText::kProblemListHeading, Racer()));
     }
 
     std::string Racer() const { return m_dir.Path("racer.htm"); }
 
+    CaptureHost m_host;
     TempDir m_dir;
 };
 
@@ -96,21 +94,17 @@ TEST_F(RaceTest, FileReplacedByADirectoryIsAProblemAndTheDirectoryIsUntouched) {
 // with a file of the same name put in its place: the file read is the file
 // written, so each file ends as it was or as its own content cleaned, and
 // neither ever gets the other's content.
-TEST(FolderRaceTest, FolderSwappedDuringATreatmentNeverMixesTwoFiles) {
-    const std::string block = "<script language>\nRem I am sorry! happy time\n</script>\n";
-    TempDir dir;
-    fs::create_directory(dir.Root() / "sub");
-    dir.Write("sub/racer.htm", block + "walked\n");
-    CaptureHost host;
-    RaceAt(host, dir.Path("sub/racer.htm"), [&dir, &block] {
-        fs::rename(dir.Path("sub"), dir.Path("moved"));
-        fs::create_directory(dir.Root() / "sub");
-        dir.Write("sub/racer.htm", block + "put in place\n");
+TEST_F(RaceTest, FolderSwappedDuringATreatmentNeverMixesTwoFiles) {
+    fs::create_directory(m_dir.Root() / "sub");
+    m_dir.Write("sub/racer.htm", kInfected);
+    ScanRacing(m_dir.Path("sub/racer.htm"), [this] {
+        fs::rename(m_dir.Path("sub"), m_dir.Path("moved"));
+        fs::create_directory(m_dir.Root() / "sub");
+        m_dir.Write("sub/racer.htm", "put in place\n" + std::string(kInfected));
     });
-    ScanRoots({dir.Root().string()});
-    EXPECT_THAT(ReadBytes(dir.Path("moved/racer.htm")), AnyOf(block + "walked\n", "walked\n"));
-    EXPECT_THAT(ReadBytes(dir.Path("sub/racer.htm")),
-                AnyOf(block + "put in place\n", "put in place\n"));
+    EXPECT_THAT(ReadBytes(m_dir.Path("moved/racer.htm")), AnyOf(kInfected, "ok\n"));
+    EXPECT_THAT(ReadBytes(m_dir.Path("sub/racer.htm")),
+                AnyOf("put in place\n" + std::string(kInfected), "put in place\nok\n"));
 }
 
 }  // namespace
