@@ -11,7 +11,6 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <set>
 
 #include "core/log_text.h"
 #include "gui/kelvane_app.h"
@@ -23,6 +22,7 @@ namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
+using ::testing::UnorderedElementsAreArray;
 using App = const KelvaneApp&;
 
 constexpr char kDefaultSignature[] = "Rem I am sorry! happy time";
@@ -230,10 +230,6 @@ struct BoxCase {
     const char* m_text;
 };
 
-void PrintTo(const BoxCase& box, std::ostream* out) {
-    *out << box.m_name;
-}
-
 class BoxTest : public SiteTest, public ::testing::WithParamInterface<BoxCase> {};
 
 // Start refuses an empty signature, and a blank one, found in nearly every line as an empty one
@@ -297,10 +293,6 @@ struct Interruption {
     bool m_closes;
 };
 
-void PrintTo(const Interruption& way, std::ostream* out) {
-    *out << way.m_name;
-}
-
 // A site large enough that a scan lasts far longer than the test takes to act on it: under
 // Wine on Xvfb the window logs some 30 lines a second.
 class RunningScanTest : public WindowTest, public ::testing::WithParamInterface<Interruption> {
@@ -318,9 +310,7 @@ protected:
     // site, no temporary file in particular; the pages first met by the walk were cleaned and
     // the rest not touched. Returns how many were cleaned.
     std::size_t ExpectCleanedFromTheStartOfTheWalk() const {
-        const std::vector<std::string> files = WalkOrder();
-        EXPECT_EQ(std::set<std::string>(files.begin(), files.end()),
-                  std::set<std::string>(m_walk.begin(), m_walk.end()));
+        EXPECT_THAT(WalkOrder(), UnorderedElementsAreArray(m_walk));
         std::size_t cleaned = 0;
         for (const std::string& path : m_walk) {
             const std::string bytes = ReadBytes(path);
