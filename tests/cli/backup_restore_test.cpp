@@ -2,7 +2,8 @@
 // deletes comes back byte for byte with its mode and times, unless it
 // changed since; a copy that cannot be made leaves the file alone; neither
 // the backup folder, the tree nor the manifest can steer a copy or a
-// restore anywhere else, or let anyone read what they could not.
+// restore anywhere else, or let anyone read what they could not; and, with
+// faults injected in process, the report names the step that failed first.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -11,7 +12,9 @@
 #include <sstream>
 
 #include "cli/backup.h"
+#include "cli/json.h"
 #include "cli/manifest.h"
+#include "cli/scan_report.h"
 #include "cli/sha256.h"
 #include "fileio/fault_injection.h"
 #include "scan/scan_stats.h"
@@ -266,6 +269,25 @@ TEST_F(BackupFaultTest, ChangeThatCannotBeRecordedLeavesNoTornLine) {
         EXPECT_EQ(ReadBytes(ManifestPathIn(m_backupDir)), recorded);
         ClearFaults();
     }
+}
+
+// A rewrite that fails and a protection that then cannot be put back: the
+// report names the write, where the trouble began, not the status.
+TEST_F(BackupFaultTest, ReportNamesTheFirstStepThatFailed) {
+    const std::string path = m_site.Write("page.htm", kInfected);
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    TreatmentPolicy plain;
+    std::ostringstream out;
+    ReportingPolicy reporting(plain, out, "");
+    InstallTreatmentPolicy(&reporting);
+    InjectFault(FileCall::Write, 1, kDiskFullError);
+    InjectFault(FileCall::SetTimes, 1, kAccessDeniedError);
+    TreatFile(path);
+    const std::optional<JsonObject> line = ParseJsonObject(out.str());
+    ASSERT_TRUE(line) << out.str();
+    EXPECT_EQ(line->at("outcome").m_text + " " + line->at("error").m_text, "error write");
+    EXPECT_THAT(m_host.m_log, Contains(LogText::kStatusError)) << "both steps failed";
 }
 
 // POSIX alone: owners, file size limits and links (the Windows build

@@ -8,13 +8,8 @@
 #include <sstream>
 
 #include "cli/json.h"
-#include "cli/scan_report.h"
-#include "fileio/fault_injection.h"
-#include "scan/scan_stats.h"
 #include "scan_site.h"
 #include "support/capture_host.h"
-#include "support/os_errors.h"
-#include "treat/treat_file.h"
 #include "tree_snapshot.h"
 
 namespace {
@@ -99,30 +94,6 @@ TEST(ReportTest, EachFileHasItsOutcomeAndTheSummaryAgreesWithTheDryRunAndTheLog)
                       "clean0null");
         }
     }
-}
-
-// A rewrite that fails and a protection that then cannot be put back: the
-// report names the write, where the trouble began, not the status.
-TEST(ReportInProcess, ErrorIsTheFirstStepThatFailed) {
-    CaptureHost host;
-    TempDir dir;
-    const std::string path = dir.Write("page.htm", std::string("a\n") + kBlock);
-    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-    TreatmentPolicy plain;
-    std::ostringstream out;
-    ReportingPolicy reporting(plain, out, "");
-    InstallTreatmentPolicy(&reporting);
-    InjectFault(FileCall::Write, 1, kDiskFullError);
-    InjectFault(FileCall::SetTimes, 1, kAccessDeniedError);
-    TreatFile(path);
-    InstallTreatmentPolicy(nullptr);
-    ClearFaults();
-    g_scanStats.ReportAndReset();
-    const std::optional<JsonObject> line = ParseJsonObject(out.str());
-    ASSERT_TRUE(line) << out.str();
-    EXPECT_EQ(line->at("outcome").m_text + " " + line->at("error").m_text, "error write");
-    EXPECT_THAT(host.m_log, ::testing::Contains(LogText::kStatusError)) << "both steps failed";
 }
 
 }  // namespace
