@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -58,10 +60,8 @@ TEST(ParseJsonObject, RefusesWhatIsNotOneFlatObject) {
 // not UTF-8 travels in base64 on POSIX; on Windows every name of the ANSI
 // code page is text.
 TEST(Manifest, EveryNameRoundTripsThroughAStrictLine) {
-    std::string controls;
-    for (char c = 1; c < 0x20; ++c) {
-        controls.push_back(c);
-    }
+    std::string controls(0x1f, '\0');
+    std::iota(controls.begin(), controls.end(), '\1');
     const struct {
         std::string m_name;
         bool m_text;  // written as text on POSIX

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <sstream>
 
 #include "cli/base64.h"
@@ -26,18 +27,14 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::UnorderedElementsAreArray;
 
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
 // Runs kelvane-scan under a wrapper command ("unshare -m ...", "setpriv
-// ...", a shell with a lower limit) that ends by running its arguments.
-ProcessResult ScanWrapped(const std::string& wrapper, std::vector<std::string> args) {
-    args.insert(args.begin(), {"-c", wrapper + " \"$@\"", "sh", ProgramBesideTest("kelvane-scan")});
+// ...", a shell with a lower limit) that ends by running its arguments:
+// the wrapper's own values, if any, then the program and args.
+ProcessResult ScanWrapped(const std::string& wrapper, std::vector<std::string> args,
+                          std::vector<std::string> values = {}) {
+    values.insert(values.begin(), {"-c", wrapper + " \"$@\"", "sh"});
+    values.push_back(ProgramBesideTest("kelvane-scan"));
+    args.insert(args.begin(), values.begin(), values.end());
     return Scan(args, "/bin/sh");
 }
 
@@ -63,10 +60,8 @@ std::vector<std::string> ProblemFiles(const JsonObject& summary) {
 // like any other; each report line is strict JSON naming its file byte for
 // byte; every file, the deleted one (the first) included, comes back.
 TEST(HostileTree, EveryNameIsCleanedLoggedReportedAndRestoredByteForByte) {
-    std::string controls;
-    for (char c = 1; c < 0x20; ++c) {
-        controls.push_back(c);
-    }
+    std::string controls(0x1f, '\0');
+    std::iota(controls.begin(), controls.end(), '\1');
     const std::vector<std::string> names = {
         "bad\xff.htm",
         "with  spaces .htm",
@@ -142,9 +137,8 @@ TEST(HostileTree, ReadOnlyMediumMountedInsideItselfIsWalkedOnceWithOnlyInfectedP
         "mkdir -p \"$0/sub/loop\" \"$0/other\" \"$0/given\" && "
         "mount --bind \"$0\" \"$0/sub/loop\" && mount -t tmpfs tmpfs \"$0/other\" && "
         "mount -t tmpfs tmpfs \"$0/given\" && mount -o remount,ro \"$0\" && "
-        "shift && exec \"$@\"' " +
-            Quoted(root) + " " + Quoted(source.Root().string()),
-        {root, root + "/given"});
+        "shift && exec \"$@\"'",
+        {root, root + "/given"}, {root, source.Root().string()});
     EXPECT_EQ(result.m_exitCode, 2) << result.m_stdout;
     EXPECT_THAT(result.m_stderr, HasSubstr(root + "/sub/loop: not scanned: "));
     EXPECT_THAT(result.m_stderr,
@@ -168,24 +162,21 @@ TEST(HostileTree, AllDrivesFindsOddMountPointsAndWalksARemountedFolderOnce) {
         GTEST_SKIP() << "no private mount namespace here (unshare -m)";
     }
     TempDir dir;
-    fs::create_directories(dir.Root() / "site" / "inner");
-    fs::create_directories(dir.Root() / "odd");
-    fs::create_directories(dir.Root() / "root");
-    dir.Write("site/page.htm", kBlock);
-    dir.Write("site/inner/inner.htm", kBlock);
-    dir.Write("odd/odd.htm", kBlock);
+    for (const char* page : {"site/page.htm", "site/inner/inner.htm", "odd/odd.htm"}) {
+        fs::create_directories(fs::path(dir.Path(page)).parent_path());
+        dir.Write(page, kBlock);
+    }
     const std::string odd = "/odd \t\n\\ drive";
     const ProcessResult result = ScanWrapped(
         "unshare -m sh -c '"
-        "set -e; r=\"$0/root\"; mount -t tmpfs tmpfs \"$r\"; "
+        "set -e; r=\"$0/root\"; mkdir \"$r\"; mount -t tmpfs tmpfs \"$r\"; "
         "mkdir \"$r/proc\" \"$r/site\" \"$r/again\" \"$r$1\"; "
         "mount --bind \"$0/site\" \"$r/site\"; mount --bind \"$0/site/inner\" \"$r/again\"; "
         "mount --bind \"$0/odd\" \"$r$1\"; "
         "for f in \"$2\" $(ldd \"$2\" | grep -o \"/[^ ]*\"); do "
         "mkdir -p \"$r$(dirname \"$f\")\"; cp \"$f\" \"$r$f\"; done; "
-        "mount -t proc proc \"$r/proc\"; shift; exec chroot \"$r\" \"$@\"' " +
-            Quoted(dir.Root().string()) + " " + Quoted(odd),
-        {"--dry-run", "--all-drives"});
+        "mount -t proc proc \"$r/proc\"; shift; exec chroot \"$r\" \"$@\"'",
+        {"--dry-run", "--all-drives"}, {dir.Root().string(), odd});
     EXPECT_EQ(result.m_exitCode, 1) << result.m_stdout << result.m_stderr;
     EXPECT_THAT(result.m_stdout, HasSubstr("\n/site/inner/inner.htm\n"));
     EXPECT_THAT(result.m_stdout, HasSubstr("\n" + odd + "/odd.htm\n"));
