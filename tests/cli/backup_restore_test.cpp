@@ -44,7 +44,6 @@ class BackupRestoreTest : public ::testing::Test {
 protected:
     BackupRestoreTest() : m_backupDir((m_keep.Root() / "backup").string()) {
         MakeInfectedSite(m_site);
-        m_before = SnapshotOf(m_site.Root(), false);
     }
 
     void ScanWithBackup() {
@@ -55,7 +54,6 @@ protected:
     TempDir m_site;
     TempDir m_keep;
     const std::string m_backupDir;
-    std::string m_before;
 };
 
 // The manifest records every change. A PATH selects the entries at or below
@@ -68,6 +66,7 @@ TEST_F(BackupRestoreTest, RestoreOfGivenPathsThenOfTheRestRefusesChangesUnlessFo
     const std::string& other = changed[1];
     const std::string& deleted = changed.back();
     const std::string original = ReadBytes(only);
+    const std::string before = SnapshotOf(m_site.Root(), false);
     ScanWithBackup();
     const std::string cleaned = ReadBytes(other);
 
@@ -97,7 +96,7 @@ TEST_F(BackupRestoreTest, RestoreOfGivenPathsThenOfTheRestRefusesChangesUnlessFo
 
     const ProcessResult forced = Scan({"--restore", m_backupDir, "--force"});
     EXPECT_EQ(forced.m_exitCode, 0) << forced.m_stdout << forced.m_stderr;
-    EXPECT_EQ(SnapshotOf(m_site.Root(), false), m_before);
+    EXPECT_EQ(SnapshotOf(m_site.Root(), false), before);
 }
 
 // A manifest or a tree changed after the scan to steer a restore: the entry
