@@ -37,8 +37,6 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::Contains;
 using ::testing::HasSubstr;
-using ::testing::IsEmpty;
-using ::testing::UnorderedElementsAre;
 
 class BackupRestoreTest : public ::testing::Test {
 protected:
@@ -73,14 +71,14 @@ TEST_F(BackupRestoreTest, RestoreOfGivenPathsThenOfTheRestRefusesChangesUnlessFo
     const ProcessResult some = Scan({"--restore", m_backupDir, only, deleted});
     EXPECT_EQ(some.m_exitCode, 0);
     EXPECT_THAT(OutputLines(some.m_stdout),
-                UnorderedElementsAre("Restored " + only, "Restored " + deleted));
+                ::testing::UnorderedElementsAre("Restored " + only, "Restored " + deleted));
     EXPECT_EQ(ReadBytes(only), original);
     EXPECT_EQ(ReadBytes(other), cleaned);
 
     const std::string prefix = m_site.Path("page");
     const ProcessResult mistyped = Scan({"--restore", m_backupDir, prefix});
     EXPECT_EQ(mistyped.m_exitCode, 2);
-    EXPECT_THAT(mistyped.m_stdout, IsEmpty());
+    EXPECT_EQ(mistyped.m_stdout, "");
     EXPECT_THAT(mistyped.m_stderr, HasSubstr(prefix + ": no entry"));
 
     std::ofstream(only, std::ios::binary | std::ios::app) << "edited by hand\n";

@@ -25,10 +25,7 @@ namespace fs = std::filesystem;
 using LogText::DriveBanner;
 using LogText::kEndBanner;
 using LogText::kRemoveOk;
-using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
-using ::testing::IsEmpty;
-using ::testing::StartsWith;
 
 // Each PATH gets its banner, absolute and without a trailing separator
 // however it was given; a missing one gets a message and the others are
@@ -55,7 +52,7 @@ TEST(KelvaneScanTest, InfectedFilesAreCleanedPathByPath) {
     fs::current_path(cwd);
     EXPECT_EQ(result.m_exitCode, 2);
     EXPECT_THAT(OutputLines(result.m_stdout),
-                ElementsAreArray(
+                ::testing::ElementsAreArray(
                     LogThenReport({DriveBanner(missing), DriveBanner(crlf), crlf, kRemoveOk,
                                    DriveBanner(scripts), twice, kRemoveOk, kRemoveOk, kEndBanner},
                                   ReportLines(2, 2, 0))));
@@ -120,8 +117,8 @@ protected:
 
 TEST_P(CommandLineTest, IsRefusedBeforeAnythingIsRead) {
     const ProcessResult result = Run();
-    EXPECT_THAT(result.m_stdout, IsEmpty());
-    EXPECT_THAT(result.m_stderr, StartsWith("kelvane-scan: "));
+    EXPECT_EQ(result.m_stdout, "");
+    EXPECT_THAT(result.m_stderr, ::testing::StartsWith("kelvane-scan: "));
     EXPECT_THAT(result.m_stderr, HasSubstr(GetParam().m_said));
     EXPECT_THAT(result.m_stderr, HasSubstr("--help"));
     EXPECT_EQ(SnapshotOf(m_dir.Root()), m_before);

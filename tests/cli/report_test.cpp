@@ -15,8 +15,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 
 // Scans of the infected site with a backup of every change, each after its
 // dry run, in which its undelimited page ends each way a problem file can:
@@ -44,7 +42,7 @@ TEST(ReportTest, EachFileHasItsOutcomeAndTheSummaryAgreesWithTheDryRunAndTheLog)
         const ProcessResult preview = Scan(args);
         EXPECT_EQ(SnapshotOf(site.Root()), before);
         EXPECT_THAT(OutputLines(preview.m_stderr),
-                    ElementsAre("kelvane-scan: dry run: no file was changed"));
+                    ::testing::ElementsAre("kelvane-scan: dry run: no file was changed"));
 
         args.erase(args.end() - 2);
         args.insert(args.begin(),
@@ -69,11 +67,11 @@ TEST(ReportTest, EachFileHasItsOutcomeAndTheSummaryAgreesWithTheDryRunAndTheLog)
         const auto Count = [&summary](const char* name) {
             return std::stoi(summary.at(name).m_text);
         };
-        EXPECT_THAT(
-            std::vector<std::string>(std::find(log.begin(), log.end(), LogText::kReportHeading),
-                                     log.end()),
-            ElementsAreArray(ReportLines(Count("checked"), Count("treated"), Count("errors"),
-                                         summary.at("problem_files").m_items)));
+        EXPECT_THAT(std::vector<std::string>(
+                        std::find(log.begin(), log.end(), LogText::kReportHeading), log.end()),
+                    ::testing::ElementsAreArray(ReportLines(Count("checked"), Count("treated"),
+                                                            Count("errors"),
+                                                            summary.at("problem_files").m_items)));
         EXPECT_EQ(fileLines, Count("checked"));
         EXPECT_EQ(summary.at("interrupted").m_text, "false");
         EXPECT_EQ(summary.at("duration_s").m_kind, JsonValue::kLiteral);

@@ -24,8 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
-using ::testing::Not;
-using ::testing::UnorderedElementsAreArray;
 
 // Runs kelvane-scan under a wrapper command ("unshare -m ...", "setpriv
 // ...", a shell with a lower limit) that ends by running its arguments:
@@ -96,7 +94,7 @@ TEST(HostileTree, EveryNameIsCleanedLoggedReportedAndRestoredByteForByte) {
             summary = *object;
         }
     }
-    EXPECT_THAT(reported, UnorderedElementsAreArray(paths));
+    EXPECT_THAT(reported, ::testing::UnorderedElementsAreArray(paths));
     // The deleted page, the one problem file, has no UTF-8 form.
     EXPECT_TRUE(summary.at("problem_files").m_items.empty());
     EXPECT_EQ(summary.at(Base64Key("problem_files")).m_items,
@@ -135,7 +133,7 @@ TEST(HostileTree, ReadOnlyMediumMountedInsideItselfIsWalkedOnceWithOnlyInfectedP
     EXPECT_THAT(result.m_stderr, HasSubstr(root + "/sub/loop: not scanned: "));
     EXPECT_THAT(result.m_stderr,
                 HasSubstr(root + "/other: not scanned: it is another file system"));
-    EXPECT_THAT(result.m_stderr, Not(HasSubstr("given: not scanned")));
+    EXPECT_THAT(result.m_stderr, ::testing::Not(HasSubstr("given: not scanned")));
     const std::string infected = root + "/infected.htm";
     EXPECT_THAT(result.m_stdout, HasSubstr(infected + "\n" + LogText::kRemoveOk + "\n" +
                                            LogText::kWriteError + "\n"));
