@@ -23,7 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using LogText::DriveBanner;
-using LogText::kEndBanner;
 using LogText::kRemoveOk;
 using ::testing::HasSubstr;
 
@@ -52,10 +51,10 @@ TEST(KelvaneScanTest, InfectedFilesAreCleanedPathByPath) {
     fs::current_path(cwd);
     EXPECT_EQ(result.m_exitCode, 2);
     EXPECT_THAT(OutputLines(result.m_stdout),
-                ::testing::ElementsAreArray(
-                    LogThenReport({DriveBanner(missing), DriveBanner(crlf), crlf, kRemoveOk,
-                                   DriveBanner(scripts), twice, kRemoveOk, kRemoveOk, kEndBanner},
-                                  ReportLines(2, 2, 0))));
+                ::testing::ElementsAreArray(LogThenReport(
+                    {DriveBanner(missing), DriveBanner(crlf), crlf, kRemoveOk, DriveBanner(scripts),
+                     twice, kRemoveOk, kRemoveOk, LogText::kEndBanner},
+                    ReportLines(2, 2, 0))));
     EXPECT_THAT(result.m_stderr, HasSubstr(missing + ": not scanned: "));
     EXPECT_EQ(ReadBytes(crlf), "<html>\n");
     EXPECT_EQ(ReadBytes(twice), "a\nb\n");
