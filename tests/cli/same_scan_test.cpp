@@ -135,8 +135,9 @@ TEST_P(SameScanTest, AsTheScanThatSearchesEachFileInItsTurn) {
 INSTANTIATE_TEST_SUITE_P(Ways, SameScanTest, ::testing::ValuesIn(kWays),
                          [](const auto& info) { return std::string(info.param.m_name); });
 
-// The infected page of every folder that vanishes as the walk meets it.
-constexpr char kVanishing[] = "/p6.htm";
+// The infected page of every folder (of eight pages) that vanishes as the
+// walk meets it.
+constexpr char kVanishing[] = "p6.htm";
 
 // Deletes the vanishing pages as the walk meets them, before anything reads
 // them, and stops the scan as the given line is logged.
