@@ -23,20 +23,16 @@ TEST(ParseJsonObject, ReadsValuesAsRfc8259WritesThem) {
     EXPECT_EQ(object->at("s").m_text + object->at("t").m_text, "xA/true");
     EXPECT_EQ(object->at("a").m_items, (std::vector<std::string>{"p", "q\"r"}));
     EXPECT_TRUE(object->at("e").m_items.empty());
-    const struct {
-        const char* m_value;
-        const char* m_read;
-    } kCases[] = {{R"("\ud83d\ude00")", "\xf0\x9f\x98\x80"},
-                  {R"("\u00E9\u20ac")", "\xc3\xa9\xe2\x82\xac"},
-                  {"\"\xf0\x9f\x98\x80\"", "\xf0\x9f\x98\x80"},
-                  {"0", "0"},
-                  {"-0.5e+10", "-0.5e+10"},
-                  {"1E5", "1E5"},
-                  {"-12.5e1", "-12.5e1"}};
-    for (const auto& c : kCases) {
+    for (const auto& [value, text] : {std::pair{R"("\ud83d\ude00")", "\xf0\x9f\x98\x80"},
+                                      {R"("\u00E9\u20ac")", "\xc3\xa9\xe2\x82\xac"},
+                                      {"\"\xf0\x9f\x98\x80\"", "\xf0\x9f\x98\x80"},
+                                      {"0", "0"},
+                                      {"-0.5e+10", "-0.5e+10"},
+                                      {"1E5", "1E5"},
+                                      {"-12.5e1", "-12.5e1"}}) {
         const std::optional<JsonObject> read =
-            ParseJsonObject(std::string("{\"k\":") + c.m_value + "}");
-        EXPECT_EQ(read ? read->at("k").m_text : "refused", c.m_read) << c.m_value;
+            ParseJsonObject(std::string("{\"k\":") + value + "}");
+        EXPECT_EQ(read ? read->at("k").m_text : "refused", text) << value;
     }
 }
 
