@@ -58,29 +58,26 @@ TEST(ParseJsonObject, RefusesWhatIsNotOneFlatObject) {
 TEST(Manifest, EveryNameRoundTripsThroughAStrictLine) {
     std::string controls(0x1f, '\0');
     std::iota(controls.begin(), controls.end(), '\1');
-    const struct {
-        std::string m_name;
-        bool m_text;  // written as text on POSIX
-    } kNames[] = {{"/srv/plain.htm", true},
-                  {"/srv/\xc3\xa9t\xc3\xa9.htm", true},
-                  {"/srv/\xf0\x9f\x98\x80.htm", true},
-                  {"/srv/" + controls + "\x7f.htm", true},
-                  {"/srv/\"q\"\\b.htm", true},
-                  {"/srv/bad\xff.htm", false},
-                  {"/srv/\xe9t\xe9.htm", false},
-                  {"/srv/\xed\xa0\x80.htm", false},
-                  {"/srv/\xc0\xaf.htm", false},
-                  {"/srv/cut\xe2\x82.htm", false}};
-    for (const auto& c : kNames) {
-        SCOPED_TRACE(JsonString(c.m_name));
-        const ManifestEntry entry{c.m_name, "/keep" + c.m_name, "aa", "bb", "rewrite", "t"};
+    // Each name, and whether it is written as text on POSIX.
+    for (const auto& [name, text] : {std::pair<std::string, bool>{"/srv/plain.htm", true},
+                                     {"/srv/\xc3\xa9t\xc3\xa9.htm", true},
+                                     {"/srv/\xf0\x9f\x98\x80.htm", true},
+                                     {"/srv/" + controls + "\x7f.htm", true},
+                                     {"/srv/\"q\"\\b.htm", true},
+                                     {"/srv/bad\xff.htm", false},
+                                     {"/srv/\xe9t\xe9.htm", false},
+                                     {"/srv/\xed\xa0\x80.htm", false},
+                                     {"/srv/\xc0\xaf.htm", false},
+                                     {"/srv/cut\xe2\x82.htm", false}}) {
+        SCOPED_TRACE(JsonString(name));
+        const ManifestEntry entry{name, "/keep" + name, "aa", "bb", "rewrite", "t"};
         const std::string line = ManifestLine(entry);
         const std::optional<ManifestEntry> back = ParseManifestLine(line);
         ASSERT_TRUE(back) << line;
         EXPECT_EQ(back->m_original + back->m_backup, entry.m_original + entry.m_backup);
         EXPECT_EQ(ManifestLine(*back), line) << "every other member comes back too";
 #ifndef _WIN32
-        EXPECT_EQ(line.find("\"original_base64\"") == std::string::npos, c.m_text) << line;
+        EXPECT_EQ(line.find("\"original_base64\"") == std::string::npos, text) << line;
 #endif
     }
 }
