@@ -61,12 +61,15 @@ TEST(KelvaneScanTest, InfectedFilesAreCleanedPathByPath) {
 }
 
 // Command lines run in a folder holding "-site/page.htm" (infected),
-// "-site/notes.txt" (infected by another block, under another mask), an empty folder "bak", "old"
-// holding a backup's manifest and "full" a file; on POSIX also "link" to "-site", "theirs" of
-// another user, "shared" that its group may write to and "alias" linking to "bak". A mistake:
-// status 2, a hint on standard error, no scan at all, the tree as it was, no folder "new".
-// Otherwise the usual conventions: "--" ends the options, a value may follow its option after "=",
-// and a mask that can match nothing is warned of while the scan runs as asked.
+// "-site/notes.txt" (infected with a block of its own, which only the
+// options for it find), an empty folder "bak", "old" holding a backup's
+// manifest and "full" a file; on POSIX also "link" to "-site", "theirs" of
+// another user, "shared" that its group may write to and "alias" linking to
+// "bak". A mistake: status 2, a hint on standard error, no scan at all, the
+// tree as it was, no folder "new". Otherwise the usual conventions: "--"
+// ends the options, a value may follow its option after "=", a mask that
+// can match nothing is warned of while the scan runs as asked, and every
+// option of the block and the masks reaches the scan.
 using Args = std::vector<std::string>;
 struct CommandLine {
     CommandLine(Args args, int exitCode = 2, std::string said = "")
