@@ -5,11 +5,13 @@
 namespace {
 
 // A star stays within one folder and a double star crosses them; a question
-// mark is one character but no separator; the whole path must match.
+// mark is one character but no separator; the whole path must match; and
+// many stars on a long path still answer.
 TEST(GlobMatches, FollowsThePatternCharacters) {
+    const std::string longPath = "/" + std::string(4000, 'a') + "b";
     const struct {
         const char* m_glob;
-        const char* m_path;
+        std::string m_path;
         bool m_matches;
     } kCases[] = {
         {"/srv/*/cache", "/srv/www/cache", true},
@@ -25,6 +27,8 @@ TEST(GlobMatches, FollowsThePatternCharacters) {
         {"/a?c", "/a/c", false},
         {"", "/", false},
         {"**/cache", "/srv/cache", true},
+        {"**a**a**a**a**a**a**a**a**a**a**c", longPath, false},
+        {"**a**a**a**a**a**a**a**a**a**a**b", longPath, true},
 #ifdef _WIN32
         {"C:\\WEB\\**", "c:\\web\\Index.htm", true},
         {"C:/web/*", "C:\\web\\index.htm", true},
@@ -34,14 +38,9 @@ TEST(GlobMatches, FollowsThePatternCharacters) {
 #endif
     };
     for (const auto& c : kCases) {
-        EXPECT_EQ(GlobMatches(c.m_glob, c.m_path), c.m_matches) << c.m_glob << " " << c.m_path;
+        EXPECT_EQ(GlobMatches(c.m_glob, c.m_path), c.m_matches)
+            << c.m_glob << " " << c.m_path.substr(0, 80);
     }
-}
-
-TEST(GlobMatches, ManyStarsOnALongPathStillAnswer) {
-    const std::string path = "/" + std::string(4000, 'a') + "b";
-    EXPECT_FALSE(GlobMatches("**a**a**a**a**a**a**a**a**a**a**c", path));
-    EXPECT_TRUE(GlobMatches("**a**a**a**a**a**a**a**a**a**a**b", path));
 }
 
 }  // namespace

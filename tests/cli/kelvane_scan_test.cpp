@@ -23,12 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using LogText::DriveBanner;
-using LogText::kEndBanner;
 using LogText::kRemoveOk;
-using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
-using ::testing::IsEmpty;
-using ::testing::StartsWith;
 
 // Each PATH gets its banner, absolute and without a trailing separator
 // however it was given; a missing one gets a message and the others are
@@ -55,34 +51,29 @@ TEST(KelvaneScanTest, InfectedFilesAreCleanedPathByPath) {
     fs::current_path(cwd);
     EXPECT_EQ(result.m_exitCode, 2);
     EXPECT_THAT(OutputLines(result.m_stdout),
-                ElementsAreArray(
-                    LogThenReport({DriveBanner(missing), DriveBanner(crlf), crlf, kRemoveOk,
-                                   DriveBanner(scripts), twice, kRemoveOk, kRemoveOk, kEndBanner},
-                                  ReportLines(2, 2, 0))));
+                ::testing::ElementsAreArray(LogThenReport(
+                    {DriveBanner(missing), DriveBanner(crlf), crlf, kRemoveOk, DriveBanner(scripts),
+                     twice, kRemoveOk, kRemoveOk, LogText::kEndBanner},
+                    ReportLines(2, 2, 0))));
     EXPECT_THAT(result.m_stderr, HasSubstr(missing + ": not scanned: "));
     EXPECT_EQ(ReadBytes(crlf), "<html>\n");
     EXPECT_EQ(ReadBytes(twice), "a\nb\n");
 }
 
-TEST(KelvaneScanTest, OptionsReachTheScan) {
-    const TempDir dir;
-    const std::string custom = dir.Write("notes.txt", "keep\n<!-- EVIL\nx\n-->\n");
-    const ProcessResult result = Scan({"--signature", "EVIL", "--first-string", "<!--",
-                                       "--last-string", "-->", "--file-types", "*.TXT", custom});
-    EXPECT_EQ(result.m_exitCode, 1);
-    EXPECT_EQ(ReadBytes(custom), "keep\n");
-}
-
-// Command lines run in a folder holding "-site/page.htm" (infected), an
-// empty folder "bak", "old" holding a backup's manifest and "full" a file;
-// on POSIX also "link" to "-site", "theirs" of another user, "shared" that
-// its group may write to and "alias" linking to "bak". A mistake: status 2,
-// a hint on standard error, no scan at all, the tree as it was, no folder
-// "new". Otherwise the usual conventions: "--" ends the options, a value
-// may follow its option after "=", and a mask that can match nothing is
-// warned of while the scan runs as asked.
+// Command lines run in a folder holding "-site/page.htm" (infected),
+// "-site/notes.txt" (infected with a block of its own, which only the
+// options for it find), an empty folder "bak", "old" holding a backup's
+// manifest and "full" a file; on POSIX also "link" to "-site", "theirs" of
+// another user, "shared" that its group may write to and "alias" linking to
+// "bak". A mistake: status 2, a hint on standard error, no scan at all, the
+// tree as it was, no folder "new". Otherwise the usual conventions: "--"
+// ends the options, a value may follow its option after "=", a mask that
+// can match nothing is warned of while the scan runs as asked, and every
+// option of the block and the masks reaches the scan.
 using Args = std::vector<std::string>;
 struct CommandLine {
+    CommandLine(Args args, int exitCode = 2, std::string said = "")
+        : m_args(std::move(args)), m_exitCode(exitCode), m_said(std::move(said)) {}
     Args m_args;
     int m_exitCode;
     std::string m_said;  // a part of standard error; "" when it must be empty
@@ -99,6 +90,7 @@ protected:
             fs::create_directory(m_dir.Root() / folder);
         }
         m_dir.Write((fs::path("-site") / "page.htm").string(), kBlock);
+        m_dir.Write((fs::path("-site") / "notes.txt").string(), "keep\n<!-- EVIL\nx\n-->\n");
         m_dir.Write((fs::path("old") / "manifest.jsonl").string(), "");
         m_dir.Write((fs::path("full") / "x").string(), "");
 #ifndef _WIN32
@@ -127,8 +119,8 @@ protected:
 
 TEST_P(CommandLineTest, IsRefusedBeforeAnythingIsRead) {
     const ProcessResult result = Run();
-    EXPECT_THAT(result.m_stdout, IsEmpty());
-    EXPECT_THAT(result.m_stderr, StartsWith("kelvane-scan: "));
+    EXPECT_EQ(result.m_stdout, "");
+    EXPECT_THAT(result.m_stderr, ::testing::StartsWith("kelvane-scan: "));
     EXPECT_THAT(result.m_stderr, HasSubstr(GetParam().m_said));
     EXPECT_THAT(result.m_stderr, HasSubstr("--help"));
     EXPECT_EQ(SnapshotOf(m_dir.Root()), m_before);
@@ -148,27 +140,20 @@ TEST_P(ConventionTest, IsTakenAsItMeans) {
 INSTANTIATE_TEST_SUITE_P(
     Mistakes, CommandLineTest,
     ::testing::Values(
-        CommandLine{{}, 2, ""}, CommandLine{{"--signature", "", "./-site"}, 2, ""},
-        CommandLine{{"--signature=\t ", "./-site"}, 2, ""},
-        CommandLine{{"--dry-run", "", "./-site"}, 2, ""},
-        CommandLine{{"--report", "", "./-site"}, 2, ""},
-        CommandLine{{"--backup-dir", "", "./-site"}, 2, ""},
-        CommandLine{{"--restore", "", "./-site"}, 2, ""},
-        CommandLine{{"--report", "./-site/page.htm", "./-site"}, 2, ""},
-        CommandLine{
-            {"--backup-dir", "bak", "--report", "bak/manifest.jsonl", "./-site/page.htm"}, 2, ""},
-        CommandLine{{"--bogus", "./-site"}, 2, ""}, CommandLine{{"-site"}, 2, ""},
-        CommandLine{{"--quiet=yes", "./-site"}, 2, ""},
-        CommandLine{{"--jobs", "0", "./-site"}, 2, ""},
-        CommandLine{{"--jobs=65", "./-site"}, 2, ""},
-        CommandLine{{"--jobs", "2x", "./-site"}, 2, ""},
-        CommandLine{{"./-site", "--signature"}, 2, ""},
-        CommandLine{{"--all-drives", "./-site"}, 2, ""},
-        CommandLine{{"--dry-run", "--backup-dir", "new", "./-site/page.htm"}, 2, ""},
-        CommandLine{{"--force", "./-site"}, 2, ""},
-        CommandLine{{"--restore", "bak", "--dry-run"}, 2, ""},
-        CommandLine{{"--restore", "bak", "--keep-on-error"}, 2, ""},
-        CommandLine{{"--backup-dir", "new", "--all-drives"}, 2, ""}));
+        CommandLine{{}}, CommandLine{{"--signature", "", "./-site"}},
+        CommandLine{{"--signature=\t ", "./-site"}}, CommandLine{{"--dry-run", "", "./-site"}},
+        CommandLine{{"--report", "", "./-site"}}, CommandLine{{"--backup-dir", "", "./-site"}},
+        CommandLine{{"--restore", "", "./-site"}},
+        CommandLine{{"--report", "./-site/page.htm", "./-site"}},
+        CommandLine{{"--backup-dir", "bak", "--report", "bak/manifest.jsonl", "./-site/page.htm"}},
+        CommandLine{{"--bogus", "./-site"}}, CommandLine{{"-site"}},
+        CommandLine{{"--quiet=yes", "./-site"}}, CommandLine{{"--jobs", "0", "./-site"}},
+        CommandLine{{"--jobs=65", "./-site"}}, CommandLine{{"--jobs", "2x", "./-site"}},
+        CommandLine{{"./-site", "--signature"}}, CommandLine{{"--all-drives", "./-site"}},
+        CommandLine{{"--dry-run", "--backup-dir", "new", "./-site/page.htm"}},
+        CommandLine{{"--force", "./-site"}}, CommandLine{{"--restore", "bak", "--dry-run"}},
+        CommandLine{{"--restore", "bak", "--keep-on-error"}},
+        CommandLine{{"--backup-dir", "new", "--all-drives"}}));
 
 // A backup folder that would let the copies be read, replaced or scanned.
 const CommandLine kBackupDirs[] = {
@@ -185,31 +170,27 @@ const CommandLine kBackupDirs[] = {
 };
 INSTANTIATE_TEST_SUITE_P(BackupDirs, CommandLineTest, ::testing::ValuesIn(kBackupDirs));
 
-INSTANTIATE_TEST_SUITE_P(
-    Conventions, ConventionTest,
-    ::testing::Values(
-        CommandLine{{"--", "-site"}, 1, ""},
-        CommandLine{{"--quiet", "--", "-site", "--"}, 2, "--: not scanned"},
-        CommandLine{{"--signature=Rem I am sorry! happy time", "--file-types=*.htm *.*",
-                     "--report=r.jsonl", "--", "-site"},
-                    1,
-                    ""},
-        CommandLine{{"--file-types", "*.HTM", "--report", "r.jsonl", "--", "-site"}, 1, ""},
-        CommandLine{{"--file-types=*", "--", "-site"}, 0, "mask * matches no file"},
-        CommandLine{
-            {"--file-types=*.x.htm *.htm", "--", "-site"}, 1, "mask *.x.htm matches no file"},
-        CommandLine{{"--jobs=64", "--", "-site"}, 1, ""}, CommandLine{{"--help"}, 0, ""},
-        CommandLine{{"--version"}, 0, ""}));
-
+const CommandLine kConventions[] = {
+    {{"--", "-site"}, 1},
+    {{"--quiet", "--", "-site", "--"}, 2, "--: not scanned"},
+    {{"--signature=Rem I am sorry! happy time", "--file-types=*.htm *.*", "--report=r.jsonl", "--",
+      "-site"},
+     1},
+    {{"--file-types", "*.HTM", "--report", "r.jsonl", "--", "-site"}, 1},
+    {{"--file-types=*", "--", "-site"}, 0, "mask * matches no file"},
+    {{"--file-types=*.x.htm *.htm", "--", "-site"}, 1, "mask *.x.htm matches no file"},
+    {{"--signature", "EVIL", "--first-string", "<!--", "--last-string", "-->", "--file-types",
+      "*.TXT", "--", "-site"},
+     1},
+    {{"--jobs=64", "--", "-site"}, 1},
+    {{"--help"}, 0},
+    {{"--version"}, 0},
 #ifndef _WIN32
-// A report lost to a full disk is said, and the scan ends with status 2
-// (Windows has no full device).
-INSTANTIATE_TEST_SUITE_P(ReportWriteFailure, ConventionTest,
-                         ::testing::Values(CommandLine{
-                             {"--report", "/dev/full", "--", "-site"},
-                             2,
-                             "/dev/full: the report could not be written"}));
+    // A report lost to a full disk is said (Windows has no full device).
+    {{"--report", "/dev/full", "--", "-site"}, 2, "/dev/full: the report could not be written"},
 #endif
+};
+INSTANTIATE_TEST_SUITE_P(Conventions, ConventionTest, ::testing::ValuesIn(kConventions));
 
 // Ctrl+C, kill and a closed terminal in the middle of a long scan: the file
 // being treated is finished, the break banner and the report end the log,

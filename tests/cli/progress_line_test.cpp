@@ -10,9 +10,6 @@
 
 namespace {
 
-using std::chrono::milliseconds;
-using ::testing::ElementsAre;
-
 class ProgressLineTest : public ::testing::Test {
 protected:
     ProgressLine MakeLine(int columns, const CodePage& codePage = CodePage::SingleByte()) {
@@ -57,7 +54,7 @@ TEST_F(ProgressLineTest, RefreshesAtMostTenTimesASecondAndHidesWithoutATrace) {
     };
     ProgressLine line = MakeLine(80);
     for (const auto& step : kSteps) {
-        m_now += milliseconds(step.m_ms);
+        m_now += std::chrono::milliseconds(step.m_ms);
         if (step.m_log != nullptr) {
             line.Hide();
             m_terminal << step.m_log << "\n";
@@ -85,7 +82,7 @@ TEST_F(ProgressLineTest, LineFitsTheTerminalAndShowsNoControlByte) {
     for (const auto& c : kCases) {
         m_terminal.str("");
         MakeLine(c.m_columns).Show({12}, c.m_folder);
-        EXPECT_THAT(Screen(), ElementsAre(c.m_shown)) << c.m_columns << " columns";
+        EXPECT_THAT(Screen(), ::testing::ElementsAre(c.m_shown)) << c.m_columns << " columns";
     }
 }
 

@@ -8,20 +8,13 @@
 #include <sstream>
 
 #include "cli/json.h"
-#include "cli/scan_report.h"
-#include "fileio/fault_injection.h"
-#include "scan/scan_stats.h"
 #include "scan_site.h"
 #include "support/capture_host.h"
-#include "support/os_errors.h"
-#include "treat/treat_file.h"
 #include "tree_snapshot.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 
 // Scans of the infected site with a backup of every change, each after its
 // dry run, in which its undelimited page ends each way a problem file can:
@@ -49,7 +42,7 @@ TEST(ReportTest, EachFileHasItsOutcomeAndTheSummaryAgreesWithTheDryRunAndTheLog)
         const ProcessResult preview = Scan(args);
         EXPECT_EQ(SnapshotOf(site.Root()), before);
         EXPECT_THAT(OutputLines(preview.m_stderr),
-                    ElementsAre("kelvane-scan: dry run: no file was changed"));
+                    ::testing::ElementsAre("kelvane-scan: dry run: no file was changed"));
 
         args.erase(args.end() - 2);
         args.insert(args.begin(),
@@ -74,11 +67,11 @@ TEST(ReportTest, EachFileHasItsOutcomeAndTheSummaryAgreesWithTheDryRunAndTheLog)
         const auto Count = [&summary](const char* name) {
             return std::stoi(summary.at(name).m_text);
         };
-        EXPECT_THAT(
-            std::vector<std::string>(std::find(log.begin(), log.end(), LogText::kReportHeading),
-                                     log.end()),
-            ElementsAreArray(ReportLines(Count("checked"), Count("treated"), Count("errors"),
-                                         summary.at("problem_files").m_items)));
+        EXPECT_THAT(std::vector<std::string>(
+                        std::find(log.begin(), log.end(), LogText::kReportHeading), log.end()),
+                    ::testing::ElementsAreArray(ReportLines(Count("checked"), Count("treated"),
+                                                            Count("errors"),
+                                                            summary.at("problem_files").m_items)));
         EXPECT_EQ(fileLines, Count("checked"));
         EXPECT_EQ(summary.at("interrupted").m_text, "false");
         EXPECT_EQ(summary.at("duration_s").m_kind, JsonValue::kLiteral);
@@ -99,30 +92,6 @@ TEST(ReportTest, EachFileHasItsOutcomeAndTheSummaryAgreesWithTheDryRunAndTheLog)
                       "clean0null");
         }
     }
-}
-
-// A rewrite that fails and a protection that then cannot be put back: the
-// report names the write, where the trouble began, not the status.
-TEST(ReportInProcess, ErrorIsTheFirstStepThatFailed) {
-    CaptureHost host;
-    TempDir dir;
-    const std::string path = dir.Write("page.htm", std::string("a\n") + kBlock);
-    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-    TreatmentPolicy plain;
-    std::ostringstream out;
-    ReportingPolicy reporting(plain, out, "");
-    InstallTreatmentPolicy(&reporting);
-    InjectFault(FileCall::Write, 1, kDiskFullError);
-    InjectFault(FileCall::SetTimes, 1, kAccessDeniedError);
-    TreatFile(path);
-    InstallTreatmentPolicy(nullptr);
-    ClearFaults();
-    g_scanStats.ReportAndReset();
-    const std::optional<JsonObject> line = ParseJsonObject(out.str());
-    ASSERT_TRUE(line) << out.str();
-    EXPECT_EQ(line->at("outcome").m_text + " " + line->at("error").m_text, "error write");
-    EXPECT_THAT(host.m_log, ::testing::Contains(LogText::kStatusError)) << "both steps failed";
 }
 
 }  // namespace

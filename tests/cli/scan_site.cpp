@@ -31,13 +31,11 @@ void MakeInfectedSite(const TempDir& dir) {
 }
 
 std::vector<std::string> ChangedFiles(const TempDir& dir) {
-    const fs::path pages = dir.Root() / "pages";
-    return {dir.Path("index.htm"),
-            (pages / "crlf.html").string(),
-            (pages / "two.vbs").string(),
-            (pages / "locked.hta").string(),
-            (pages / ".hidden.htt").string(),
-            (pages / "broken.htm").string()};
+    std::vector<std::string> changed = {dir.Path("index.htm")};
+    for (const char* name : {"crlf.html", "two.vbs", "locked.hta", ".hidden.htt", "broken.htm"}) {
+        changed.push_back((dir.Root() / "pages" / name).string());
+    }
+    return changed;
 }
 
 ProcessResult Scan(const std::vector<std::string>& args, const std::string& program) {

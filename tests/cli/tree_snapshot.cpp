@@ -1,6 +1,7 @@
 #include "tree_snapshot.h"
 
-#include <map>
+#include <numeric>
+#include <set>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -13,14 +14,14 @@
 namespace fs = std::filesystem;
 
 std::string SnapshotOf(const fs::path& root, bool withChangeTime) {
-    std::map<std::string, std::string> lines;  // in the order of their paths
+    std::set<std::string> lines;  // sorted, whatever order the walk met them in
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
         if (entry.is_regular_file()) {
             const std::string path = entry.path().string();
-            std::string& line = lines[path];
-            line = path + " " + Sha256Hex(ReadBytes(path)) + " mode " +
-                   std::to_string(static_cast<int>(entry.status().permissions())) + " written " +
-                   std::to_string(fs::last_write_time(entry.path()).time_since_epoch().count());
+            std::string line =
+                path + " " + Sha256Hex(ReadBytes(path)) + " mode " +
+                std::to_string(static_cast<int>(entry.status().permissions())) + " written " +
+                std::to_string(fs::last_write_time(entry.path()).time_since_epoch().count());
 #ifndef _WIN32
             struct stat info {};
             if (withChangeTime && stat(path.c_str(), &info) == 0) {
@@ -30,13 +31,10 @@ std::string SnapshotOf(const fs::path& root, bool withChangeTime) {
 #else
             (void)withChangeTime;  // Windows has no change time to compare
 #endif
+            lines.insert(line + "\n");
         }
     }
-    std::string snapshot;
-    for (const auto& [path, line] : lines) {
-        snapshot += line + "\n";
-    }
-    return snapshot;
+    return std::accumulate(lines.begin(), lines.end(), std::string());
 }
 
 void DateLongAgo(const std::string& path) {

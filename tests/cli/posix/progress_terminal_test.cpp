@@ -18,8 +18,6 @@
 
 namespace {
 
-using ::testing::HasSubstr;
-
 // A scan of the infected site with standard error on a terminal: a wide one
 // that takes standard output too, or a narrow one with standard output in a
 // file and the log cut to its report by --quiet.
@@ -57,7 +55,7 @@ TEST_P(ProgressTerminalTest, LineTakesTheWidthAndLeavesOnlyTheLogOnTheTerminal) 
     TerminalScreen screen;
     screen.Receive(received);
     EXPECT_EQ(result.m_exitCode, 2);
-    EXPECT_THAT(received, HasSubstr("\r0 examined, 0 infected, 0 pro"));
+    EXPECT_THAT(received, ::testing::HasSubstr("\r0 examined, 0 infected, 0 pro"));
     EXPECT_LE(screen.WidestLine(), columns - 1u);
     EXPECT_EQ(screen.Lines(), logOnTerminal ? log : std::vector<std::string>());
     EXPECT_EQ(OutputLines(result.m_stdout), logOnTerminal ? std::vector<std::string>() : log);
