@@ -13,6 +13,8 @@ packages=(
     # make dist and its tests: the Debian package (shared-library
     # dependencies, lintian), the Windows zip, the man page.
     dpkg-dev file lintian zip unzip man-db
+    # make test's last figure: how much of the code is tests.
+    cloc
     # Wine takes a program's ANSI code page from the locale: the Windows tests
     # of names in a double-byte code page run in Japanese (code page 932).
     locales
