@@ -17,6 +17,7 @@
 
 namespace {
 
+using namespace LogText;
 // Only the six ASCII blanks separate; a comma or a no-break space is part
 // of a word, and a long word is kept whole.
 TEST(ParseFileTypes, BlanksSeparateWordsAndNeverMakeEmptyMasks) {
@@ -65,8 +66,6 @@ TEST(MaskMatches, WholeStringsIgnoringCase) {
 
 const char kInfected[] = "<script language>\nRem I am sorry! happy time\n</script>\n";
 const char kUndelimited[] = "Rem I am sorry! happy time\n";
-const char* const kDone = LogText::kEndBanner;
-const char* const kBreak = LogText::kBreakBanner;
 
 // A scan of a fresh folder by a host of the given kind.
 template <typename Host>
@@ -76,7 +75,7 @@ protected:
     ~ScanWith() override { g_bStopScan = 0; }
 
     std::string Root() const { return m_dir.Root().string(); }
-    std::string Banner() const { return LogText::DriveBanner(Root()); }
+    std::string Banner() const { return DriveBanner(Root()); }
 
     Host m_host;
     TempDir m_dir;
@@ -93,7 +92,7 @@ TEST_F(ScannerTest, MatchingFilesAreTreatedWhereverTheyAreOncePerMask) {
     m_dir.Write("index.htm.bak", kInfected);
     m_host.m_masks = ParseFileTypes("*.htm *.HTM");
     EXPECT_EQ(ScanRoots({Root()}).m_nTreated, 1);
-    EXPECT_EQ(m_host.m_log, LogThenReport({Banner(), infected, LogText::kRemoveOk, infected, kDone},
+    EXPECT_EQ(m_host.m_log, LogThenReport({Banner(), infected, kRemoveOk, infected, kEndBanner},
                                           ReportLines(2, 1, 0)));
     EXPECT_EQ(ReadBytes(infected), "");
 }
@@ -119,7 +118,7 @@ TEST_F(ScannerTest, FolderThatCannotBeListedIsReportedAndTheWalkGoesOn) {
 // log ends with the break banner and the report.
 TEST_F(ScannerTest, FileBeingTreatedFinishesAndNoFurtherEntryIsTaken) {
     m_host.m_onLine = [](const std::string& line) {
-        if (line == LogText::kRemoveOk) {
+        if (line == kRemoveOk) {
             g_bStopScan = 1;
         }
     };
@@ -134,11 +133,11 @@ TEST_F(ScannerTest, FileBeingTreatedFinishesAndNoFurtherEntryIsTaken) {
         m_host.m_log.clear();
         g_bStopScan = before ? 1 : 0;
         ScanRoots(std::vector<std::string>(roots, dir.Root().string()));
-        EXPECT_EQ(m_host.m_log,
-                  before ? LogThenReport({kBreak}, ReportLines(0, 0, 0))
-                         : LogThenReport({LogText::DriveBanner(dir.Root().string()),
-                                          m_host.m_log.at(1), LogText::kRemoveOk, kBreak},
-                                         ReportLines(1, 1, 0)));
+        EXPECT_EQ(m_host.m_log, before
+                                    ? LogThenReport({kBreakBanner}, ReportLines(0, 0, 0))
+                                    : LogThenReport({DriveBanner(dir.Root().string()),
+                                                     m_host.m_log.at(1), kRemoveOk, kBreakBanner},
+                                                    ReportLines(1, 1, 0)));
     }
 }
 
@@ -161,13 +160,13 @@ TEST_F(ScannerException, EndsTheScanWithTheBreakAndTheReportAndClearsTheStatisti
         const bool cleanable = name[0] == 'x';
         const std::string path = m_dir.Write(name, cleanable ? kInfected : kUndelimited);
         roots.push_back(path);
-        log.insert(log.end(), {LogText::DriveBanner(path), path,
-                               cleanable ? LogText::kRemoveOk : LogText::kBlockNotDelimited});
+        log.insert(log.end(),
+                   {DriveBanner(path), path, cleanable ? kRemoveOk : kBlockNotDelimited});
         problems.insert(problems.end(), cleanable ? 0 : 1, path);
     }
     roots.push_back(Root());
     ScanRoots(roots);
-    log.insert(log.end(), {Banner(), kBreak});
+    log.insert(log.end(), {Banner(), kBreakBanner});
     EXPECT_EQ(m_host.m_log, LogThenReport(log, ReportLines(4, 1, 3, problems)));
     EXPECT_EQ(g_scanStats.Totals().m_nChecked, 0);
 }
