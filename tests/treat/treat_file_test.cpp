@@ -1,8 +1,9 @@
-// The treatment of one file, and every use of every operating-system call of
-// the file layer made to fail in turn during a scan of a small tree:
-// whatever fails, no file is lost or half-written, every file keeps its own
-// attributes and times, no temporary file stays behind, the report is logged
-// and every file that did not end clean or cleaned is a problem file.
+// The removal of blocks from a file's lines, the treatment of one file, and
+// every use of every operating-system call of the file layer made to fail in
+// turn during a scan of a small tree: whatever fails, no file is lost or
+// half-written, every file keeps its own attributes and times, no temporary
+// file stays behind, the report is logged and every file that did not end
+// clean or cleaned is a problem file.
 #include "treat/treat_file.h"
 
 #include <gmock/gmock.h>
@@ -28,12 +29,106 @@
 #include "support/capture_host.h"
 #include "support/os_errors.h"
 #include "support/temp_dir.h"
+#include "treat/remove_virus_block.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace LogText;
 using ::testing::Contains;
+
+const std::string kSig = "Rem I am sorry! happy time";
+const char kFirst[] = "<script language=VBScript>";
+const char kLast[] = "</script>";
+const CodePage kShiftJis = CodePage::DoubleByte({{0x81, 0x9F}, {0xE0, 0xFC}});
+
+// The lines given, the result of each call the treatment's loop makes (again
+// while a block was removed), and the lines left; the settings a row changes.
+// What each call logs is the treatment table's.
+struct Removal {
+    const char* m_name;
+    LineList m_lines;
+    std::vector<int> m_results;
+    LineList m_left;
+    std::optional<std::string> m_first;
+    std::optional<std::string> m_last;
+    std::optional<std::string> m_signature;
+    bool m_doubleByte = false;
+};
+
+Removal Cut(const char* name, LineList lines, std::vector<int> results, LineList left,
+            std::optional<std::string> first = {}, std::optional<std::string> last = {},
+            std::optional<std::string> signature = {}, bool doubleByte = false) {
+    return {name, lines, results, left, first, last, signature, doubleByte};
+}
+
+const std::string kOneLineBlock = "<script language>" + kSig + "</script>";
+const std::string kNoEndOnLastLine = "x<script language " + kSig;
+// A lead byte, then the letter "A" as the second byte of its character.
+const std::string kInCharacter = std::string("\x82") + "A";
+const std::vector<Removal> kRemovals = {
+    Cut("NoSignature", {"<html>", kFirst, kLast, "</html>"}, {0},
+        {"<html>", kFirst, kLast, "</html>"}),
+    Cut("EmptyList", {}, {0}, {}),
+    Cut("WholeBlock", {"a", kFirst, kSig, "x", kLast, "b"}, {1, 0}, {"a", "b"}),
+    Cut("TextBeforeFirstStringGoesToo", {"a", "<p><script language", kSig, kLast, "b"}, {1},
+        {"a", "b"}),
+    Cut("StartLineWithLastStringFirstEndsAtOnce",
+        {"a", "x</script>y<script language", "z", kSig, kLast, "b"}, {1},
+        {"a", "y<script language", kLast, "b"}),
+    Cut("EmptyFirstStringStartsAtTheSignature", {"a", "keep", kSig, "x", kLast, "b"}, {1},
+        {"a", "keep", "b"}, ""),
+    Cut("TextAfterLastStringStays", {kFirst, kSig, "  </script><p>after", "b"}, {1},
+        {"<p>after", "b"}),
+    Cut("SpacesBeforeLastStringLeaveAnEmptyLine", {kFirst, kSig, "   </script>", "b"}, {1},
+        {"", "b"}),
+    Cut("LaterLastStringsStay", {kFirst, kSig, "</script>a</script>"}, {1}, {"a</script>"}),
+    Cut("OneLineBlockAfterText", {"a", "text" + kOneLineBlock + "more", "b"}, {1},
+        {"a", "more", "b"}),
+    Cut("OneLineBlockAtZeroRunsOn", {"a", kOneLineBlock, "b", "c</script>d", "e"}, {1},
+        {"a", "d", "e"}),
+    Cut("OneLineBlockAtZeroWithoutLaterEnd", {"a", kOneLineBlock, "b"}, {2}, {"a"}),
+    Cut("SignatureLineWithOnlyTheLastString", {kFirst, "x", kSig + "</script>", "y", "</script>z"},
+        {1}, {"z"}),
+    Cut("SecondSignatureInsideGoesWithIt", {kFirst, kSig, "x", kSig, kLast, "b"}, {1, 0}, {"b"}),
+    Cut("TwoBlocksOneCallEach", {"a", kFirst, kSig, kLast, "b", kFirst, kSig, kLast, "c"},
+        {1, 1, 0}, {"a", "b", "c"}),
+    Cut("NoFirstStringRemovesBackToTheStart", {"a", "b", kSig, "c", kLast}, {2}, {"c", kLast}),
+    Cut("NoLastStringRemovesToTheEnd", {"a", kFirst, kSig, "c"}, {2}, {"a"}),
+    Cut("SignatureOnTheLastLine", {"a", kFirst, kSig}, {2}, {"a"}),
+    Cut("SecondBlockFails", {kFirst, kSig, kLast, "b", kSig}, {1, 2}, {}),
+    Cut("EmptyLastStringEndsAtTextUnchanged", {kFirst, kSig, "x", "y"}, {1}, {"x", "y"}, {}, ""),
+    Cut("EmptyLastStringTakesAnEmptyLine", {kFirst, kSig, "", "y"}, {1}, {"y"}, {}, ""),
+    Cut("EmptyLastStringDoubleByte", {kFirst, kSig, "", "", "y", "z"}, {1}, {"y", "z"}, {}, "", {},
+        true),
+    Cut("CallThatWouldChangeNothingFails", {"a", kNoEndOnLastLine, "b"}, {2},
+        {"a", kNoEndOnLastLine, "b"}, {}, ""),
+    Cut("OtherwiseEndlessLoopEnds", {kFirst, kSig, "x", kNoEndOnLastLine}, {1, 2},
+        {"x", kNoEndOnLastLine}, {}, ""),
+    Cut("SignatureInsideACharacter", {kFirst, kInCharacter, kLast}, {0},
+        {kFirst, kInCharacter, kLast}, {}, {}, "A", true),
+    Cut("SignatureAfterAWholeCharacter", {kFirst, "\x82" + kInCharacter}, {2}, {}, {}, {}, "A",
+        true),
+};
+
+class RemoveVirusBlockTest : public ::testing::TestWithParam<Removal> {};
+
+TEST_P(RemoveVirusBlockTest, RemovesWhatTheRulesSay) {
+    const Removal& row = GetParam();
+    CaptureHost host;
+    host.m_strFirstString = row.m_first.value_or(host.m_strFirstString);
+    host.m_strLastString = row.m_last.value_or(host.m_strLastString);
+    host.m_strSignature = row.m_signature.value_or(host.m_strSignature);
+    LineList lines = row.m_lines;
+    for (const int result : row.m_results) {
+        EXPECT_EQ(RemoveVirusBlock(lines, row.m_doubleByte ? kShiftJis : CodePage::SingleByte()),
+                  result);
+    }
+    EXPECT_EQ(lines, row.m_left);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, RemoveVirusBlockTest, ::testing::ValuesIn(kRemovals),
+                         [](const auto& info) { return std::string(info.param.m_name); });
 
 const std::string kBlock =
     "<script language=VBScript>\r\nRem I am sorry! happy time\r\nx = 1\r\n</script>\r\n";
@@ -93,8 +188,8 @@ const std::vector<Treatment> kTreatments = {
         kInfected, {}, 0, 0, false),
     Row("NulBytesAreWrittenBack", std::string("a\0b\n", 4) + kBlock, {}, std::string("a\0b\n", 4),
         {kRemoveOk}, 1, 0, false),
-    Row("UndelimitedIsDeleted", kUndelimited, {}, std::nullopt, {kRemoveOk, kBlockNotDelimited}, 0,
-        1, true),
+    Row("UndelimitedIsDeleted", kUndelimited, {}, std::nullopt,
+        {kRemoveOk, LogText::kBlockNotDelimited}, 0, 1, true),
     Row("ReadFails", kInfected, {{FileCall::Read, kIoError}}, kInfected, {kReadError}, 0, 0, true),
     // Tried once more, so that a passing failure leaves no trace.
     Row("StatusNotPutBack", kInfected, {{FileCall::SetTimes, kAccessDeniedError}}, "a\n",
