@@ -323,7 +323,6 @@ public:
             const std::string path = m_dir.Path(file.m_name);
             const bool reached = std::find(log.begin(), log.end(), path) != log.end();
             const bool listed = std::find(list, log.end(), path) != log.end();
-            EXPECT_TRUE(reached || !listed);
             // Unfaulted, every matched file is cleaned, or, undelimited, kept or deleted as asked.
             EXPECT_TRUE(m_nth > 0 ||
                         fs::exists(path) ==
@@ -340,7 +339,6 @@ public:
             EXPECT_TRUE(bytes == file.m_bytes || (reached && cleaned))
                 << "neither the old nor the cleaned content";
             ExpectCopied(path, file, bytes != file.m_bytes);
-            EXPECT_TRUE(file.m_matched || !reached);
             EXPECT_TRUE(m_nth > 0 || !file.m_matched || !file.m_cleaned || cleaned);
             silentlySkipped += reached && !cleaned && !listed ? 1 : 0;
         }
