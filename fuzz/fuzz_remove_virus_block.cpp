@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -40,11 +41,9 @@ bool IsCutFrom(const LineList& beforeList, const LineList& afterList, const std:
 }
 
 std::size_t Weight(const LineList& lines) {
-    std::size_t weight = lines.size();
-    for (const Line& line : lines) {
-        weight += line.size();
-    }
-    return weight;
+    return std::accumulate(
+        lines.begin(), lines.end(), lines.size(),
+        [](std::size_t weight, const Line& line) { return weight + line.size(); });
 }
 
 void CheckCall(int result, const LineList& before, const LineList& after,

@@ -1,5 +1,4 @@
-#include "scan/scanner.h"
-
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,17 +8,64 @@
 #include "core/stop_flag.h"
 #include "fileio/fault_injection.h"
 #include "scan/file_types.h"
+#include "scan/mask_match.h"
 #include "scan/scan_stats.h"
+#include "scan/scanner.h"
 #include "support/capture_host.h"
 #include "support/os_errors.h"
 #include "support/temp_dir.h"
 
 namespace {
 
+using namespace LogText;
+// Only the six ASCII blanks separate; a comma or a no-break space is part
+// of a word, and a long word is kept whole.
+TEST(ParseFileTypes, BlanksSeparateWordsAndNeverMakeEmptyMasks) {
+    const std::string word(300, 'w');
+    EXPECT_THAT(ParseFileTypes(" \t*.htm \t\r\n\v\f*.HTM  *.htm,*.html *.a\xA0*.b " + word),
+                ::testing::ElementsAre("*.htm", "*.HTM", "*.htm,*.html", "*.a\xA0*.b", word));
+    EXPECT_THAT(ParseFileTypes(" \t\r\n"), ::testing::IsEmpty());
+}
+
+TEST(ExtensionPattern, IsTakenFromTheLastDotOfTheWholePath) {
+    EXPECT_EQ(ExtensionPattern("C:\\a\\page.old.HTM"), "*.HTM");
+    EXPECT_EQ(ExtensionPattern("/w/.htaccess"), "*.htaccess");
+    EXPECT_EQ(ExtensionPattern("C:\\my.site\\readme"), "*.site\\readme");
+    EXPECT_EQ(ExtensionPattern("C:\\readme"), "");
+}
+
+// Whole strings, ignoring the case of ASCII letters and, in a double-byte
+// code page, of its own letters by its upper-case table; "*.*" matches all.
+TEST(MaskMatches, WholeStringsIgnoringCase) {
+    // Full-width "a" (82 81) has the upper case full-width "A" (82 60); the
+    // second byte of a character is never folded as an ASCII letter.
+    const CodePage sjis = CodePage::DoubleByte({{0x81, 0x9F}, {0xE0, 0xFC}}, {{0x8281, 0x8260}});
+    const CodePage sbcs = CodePage::SingleByte();
+    // The mask, the pattern, the code page, whether the mask matches the pattern.
+    const std::tuple<const char*, const char*, const CodePage&, bool> cases[] = {
+        {"*.HtM", "*.hTm", sbcs, true},
+        {"*.htm", "*.html", sbcs, false},
+        {"*.ht?", "*.htm", sbcs, false},  // a mask is no wildcard
+        {"htm", "*.htm", sbcs, false},
+        {"*.\xE4", "*.\xC4", sbcs, false},  // only ASCII letters fold
+        {"*.*", "", sbcs, true},
+        {"*.*", "*.site\\readme", sbcs, true},
+        {"*.htm", "", sbcs, false},
+        {"*.\x82\x81", "*.\x82\x60", sjis, true},
+        {"*.\x82\x60", "*.\x82\x81", sjis, true},
+        {"*.\x82\x61X", "*.\x82\x61x", sjis, true},
+        {"*.\x82\x61", "*.\x82\x41", sjis, false},
+        {"*.\x82\x81", "*.\x82\x60", sbcs, false},
+        {"*.\x82\x61", "*.\x82\x41", sbcs, true},
+    };
+    for (const auto& [mask, pattern, codePage, matches] : cases) {
+        EXPECT_EQ(MaskMatches(mask, pattern, codePage), matches)
+            << mask << " " << pattern << (&codePage == &sjis ? " sjis" : "");
+    }
+}
+
 const char kInfected[] = "<script language>\nRem I am sorry! happy time\n</script>\n";
 const char kUndelimited[] = "Rem I am sorry! happy time\n";
-const char* const kDone = LogText::kEndBanner;
-const char* const kBreak = LogText::kBreakBanner;
 
 // A scan of a fresh folder by a host of the given kind.
 template <typename Host>
@@ -29,7 +75,7 @@ protected:
     ~ScanWith() override { g_bStopScan = 0; }
 
     std::string Root() const { return m_dir.Root().string(); }
-    std::string Banner() const { return LogText::DriveBanner(Root()); }
+    std::string Banner() const { return DriveBanner(Root()); }
 
     Host m_host;
     TempDir m_dir;
@@ -38,8 +84,7 @@ protected:
 using ScannerTest = ScanWith<CaptureHost>;
 
 // A matching file is taken wherever it is, hidden or below a folder named
-// like a page, once for each mask it matches. The next scan, without masks,
-// walks and reports zeros.
+// like a page, once for each mask it matches.
 TEST_F(ScannerTest, MatchingFilesAreTreatedWhereverTheyAreOncePerMask) {
     std::filesystem::create_directories(m_dir.Root() / "pages.htm" / "deep");
     const std::string infected =
@@ -47,13 +92,9 @@ TEST_F(ScannerTest, MatchingFilesAreTreatedWhereverTheyAreOncePerMask) {
     m_dir.Write("index.htm.bak", kInfected);
     m_host.m_masks = ParseFileTypes("*.htm *.HTM");
     EXPECT_EQ(ScanRoots({Root()}).m_nTreated, 1);
-    EXPECT_EQ(m_host.m_log, LogThenReport({Banner(), infected, LogText::kRemoveOk, infected, kDone},
+    EXPECT_EQ(m_host.m_log, LogThenReport({Banner(), infected, kRemoveOk, infected, kEndBanner},
                                           ReportLines(2, 1, 0)));
     EXPECT_EQ(ReadBytes(infected), "");
-    m_host.m_log.clear();
-    m_host.m_masks.clear();
-    ScanRoots({Root()});
-    EXPECT_EQ(m_host.m_log, LogThenReport({Banner(), kDone}, ReportLines(0, 0, 0)));
 }
 
 // A folder that cannot be listed is told to the host, which may say so; the
@@ -77,7 +118,7 @@ TEST_F(ScannerTest, FolderThatCannotBeListedIsReportedAndTheWalkGoesOn) {
 // log ends with the break banner and the report.
 TEST_F(ScannerTest, FileBeingTreatedFinishesAndNoFurtherEntryIsTaken) {
     m_host.m_onLine = [](const std::string& line) {
-        if (line == LogText::kRemoveOk) {
+        if (line == kRemoveOk) {
             g_bStopScan = 1;
         }
     };
@@ -92,11 +133,11 @@ TEST_F(ScannerTest, FileBeingTreatedFinishesAndNoFurtherEntryIsTaken) {
         m_host.m_log.clear();
         g_bStopScan = before ? 1 : 0;
         ScanRoots(std::vector<std::string>(roots, dir.Root().string()));
-        EXPECT_EQ(m_host.m_log,
-                  before ? LogThenReport({kBreak}, ReportLines(0, 0, 0))
-                         : LogThenReport({LogText::DriveBanner(dir.Root().string()),
-                                          m_host.m_log.at(1), LogText::kRemoveOk, kBreak},
-                                         ReportLines(1, 1, 0)));
+        EXPECT_EQ(m_host.m_log, before
+                                    ? LogThenReport({kBreakBanner}, ReportLines(0, 0, 0))
+                                    : LogThenReport({DriveBanner(dir.Root().string()),
+                                                     m_host.m_log.at(1), kRemoveOk, kBreakBanner},
+                                                    ReportLines(1, 1, 0)));
     }
 }
 
@@ -119,13 +160,13 @@ TEST_F(ScannerException, EndsTheScanWithTheBreakAndTheReportAndClearsTheStatisti
         const bool cleanable = name[0] == 'x';
         const std::string path = m_dir.Write(name, cleanable ? kInfected : kUndelimited);
         roots.push_back(path);
-        log.insert(log.end(), {LogText::DriveBanner(path), path,
-                               cleanable ? LogText::kRemoveOk : LogText::kBlockNotDelimited});
+        log.insert(log.end(),
+                   {DriveBanner(path), path, cleanable ? kRemoveOk : kBlockNotDelimited});
         problems.insert(problems.end(), cleanable ? 0 : 1, path);
     }
     roots.push_back(Root());
     ScanRoots(roots);
-    log.insert(log.end(), {Banner(), kBreak});
+    log.insert(log.end(), {Banner(), kBreakBanner});
     EXPECT_EQ(m_host.m_log, LogThenReport(log, ReportLines(4, 1, 3, problems)));
     EXPECT_EQ(g_scanStats.Totals().m_nChecked, 0);
 }

@@ -26,9 +26,10 @@ public:
 
     // What the program has written to standard output so far.
     std::string OutputSoFar() const;
-    // Sends the signal; on Windows, SIGINT and SIGBREAK are the console's
-    // Ctrl+C and Ctrl+Break events.
+#ifndef _WIN32
+    // Sends the signal (under Wine a console's Ctrl+C does not reach a started program).
     void Interrupt(int signal);
+#endif
     // Ends it at once, as a crash or a power cut would: SIGKILL, or
     // TerminateProcess on Windows.
     void Kill();

@@ -28,7 +28,7 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::Path(const std::string& name) const {
-    return (m_root / name).string();
+    return (m_root / name).make_preferred().string();
 }
 
 std::string TempDir::Write(const std::string& name, const std::string& bytes) const {

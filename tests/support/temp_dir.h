@@ -11,7 +11,7 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    // The path of name inside the folder, in the platform's own form.
+    // The path of name ('/' between folders) inside the folder, in the platform's own form.
     std::string Path(const std::string& name) const;
     // Creates the file name with exactly these bytes; returns its path.
     std::string Write(const std::string& name, const std::string& bytes) const;

@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+#include <utility>
+
 #include "fileio/file_status.h"
 #include "fileio/text_file.h"
+#include "platform/posix/listed_folder.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -23,10 +28,11 @@ protected:
 
 // Read-only is a mode without any write bit; lifted as a treatment lifts
 // read-only, hidden and system, the owner may write; a writable mode is never
-// changed; put back, the mode is exactly as it was.
+// changed; set, read-only takes every write bit; put back, the mode is
+// exactly as it was.
 TEST_F(PosixFileAccessTest, ModeComesBackExactlyThroughTheTreatment) {
     const std::string path = m_dir.Write("a.htm", "x");
-    for (const mode_t mode : {0444, 0555, 0400, 04544, 0644, 0020, 0602}) {
+    for (const mode_t mode : {0444, 0555, 0400, 04544, 0644, 0020, 0602, 0666}) {
         SCOPED_TRACE(::testing::Message() << std::oct << mode);
         chmod(path.c_str(), mode);
         const bool readOnly = (mode & 0222) == 0;
@@ -37,15 +43,12 @@ TEST_F(PosixFileAccessTest, ModeComesBackExactlyThroughTheTreatment) {
         lifted.m_attributes &= 0xF8;
         SetFileStatus(path, lifted);
         EXPECT_EQ(StatOf(path).st_mode & 07777, readOnly ? mode | S_IWUSR : mode);
+        lifted.m_attributes |= kAttrReadOnly;
+        SetFileStatus(path, lifted);
+        EXPECT_EQ(StatOf(path).st_mode & 07777, mode & ~0222u) << "read-only takes every write bit";
         SetFileStatus(path, saved);
         EXPECT_EQ(StatOf(path).st_mode & 07777, mode);
     }
-    chmod(path.c_str(), 0666);
-    FileStatus status;
-    ASSERT_TRUE(GetFileStatus(path, status));
-    status.m_attributes |= kAttrReadOnly;
-    SetFileStatus(path, status);
-    EXPECT_EQ(StatOf(path).st_mode & 07777, 0444u) << "read-only takes every write bit";
 }
 
 // Reading a file changes none of its times, not even the last access that
@@ -83,6 +86,34 @@ TEST_F(PosixFileAccessTest, RewriteThroughALinkKeepsTheLinkAndTheTargetsOwnerGro
     EXPECT_EQ(after.st_gid, 5678u);
     EXPECT_EQ(after.st_mode & 07777, 0640u);
     EXPECT_EQ(m_dir.Listing(), "link.htm\ntarget.htm\n");
+}
+
+// Only an entry directly inside the innermost folder is named relative to
+// it, and only such an entry is protected from being followed as a link.
+TEST_F(PosixFileAccessTest, OnlyAnEntryDirectlyInsideTheInnermostFolderIsNamedRelativeToIt) {
+    std::filesystem::create_directories(m_dir.Root() / "site" / "news");
+    const std::string root = m_dir.Root().string();
+    ListedFolder* outer = ListedFolder::Open(root);
+    ListedFolder* inner = ListedFolder::Open(root + "/site");
+    ASSERT_TRUE(outer != nullptr && inner != nullptr);
+    // Each path below the test's folder, and whether it is named relative to the innermost
+    // listing, by its name alone.
+    const std::pair<const char*, bool> cases[] = {
+        {"/site/a.htm", true},   {"/a.htm", false},     {"/site/news/a.htm", false},
+        {"/sites/a.htm", false}, {"/sit/a.htm", false}, {"/site/", false},
+    };
+    for (const auto& [below, relative] : cases) {
+        SCOPED_TRACE(below);
+        const std::string path = root + below;
+        const RelativePath at = RelativeToListedFolder(path);
+        EXPECT_EQ(at.m_listed, relative);
+        EXPECT_EQ(at.m_folder, relative ? inner->Descriptor() : AT_FDCWD);
+        EXPECT_EQ(std::string(at.m_name), relative ? "a.htm" : path);
+    }
+    ListedFolder::Close(inner);
+    EXPECT_EQ(RelativeToListedFolder(root + "/a.htm").m_folder, outer->Descriptor());
+    ListedFolder::Close(outer);
+    EXPECT_FALSE(RelativeToListedFolder(root + "/a.htm").m_listed);
 }
 
 }  // namespace

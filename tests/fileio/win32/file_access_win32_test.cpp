@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "fileio/file_exception.h"
@@ -105,9 +106,8 @@ TEST_F(FileAccessWin32, RelativePathsAreMadeFullUpToMaxPathAndReplacedInPlace) {
     FileStatus status;
     EXPECT_FALSE(GetFileStatus(folder + "\\.\\missing.htm", status));
     EXPECT_EQ(status.m_fullPath, m_dir.Path("missing.htm"));
-    char previous[MAX_PATH] = "";
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
     const std::string fits(MAX_PATH - 1 - (folder.size() + 1), 'a');
     EXPECT_FALSE(GetFileStatus(fits, status));
     EXPECT_EQ(status.m_fullPath, m_dir.Path(fits));
@@ -119,7 +119,7 @@ TEST_F(FileAccessWin32, RelativePathsAreMadeFullUpToMaxPathAndReplacedInPlace) {
         replacement.Write("new\n", 4);
         replacement.Commit();
     }
-    SetCurrentDirectoryA(previous);
+    std::filesystem::current_path(previous);
     EXPECT_EQ(ReadBytes(m_path), "new\n");
     EXPECT_EQ(m_dir.Listing(), "index.htm\n");
 }

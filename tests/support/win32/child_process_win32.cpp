@@ -2,7 +2,6 @@
 // After windows.h, which it needs.
 #include <psapi.h>
 
-#include <csignal>
 #include <stdexcept>
 
 #include "support/child_process.h"
@@ -34,21 +33,6 @@ std::string QuoteArgument(const std::string& arg) {
     return quoted + "\"";
 }
 
-BOOL WINAPI IgnoreInterrupt(DWORD event) {
-    return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
-}
-
-// Ctrl+C and Ctrl+Break go to every program of a console. The test takes a console of
-// its own, which the programs it starts share, and ignores the event itself.
-void ShareAConsoleWithChildren() {
-    static const bool shared = [] {
-        FreeConsole();
-        AllocConsole();
-        return SetConsoleCtrlHandler(IgnoreInterrupt, TRUE) != FALSE;
-    }();
-    static_cast<void>(shared);
-}
-
 HANDLE InheritableOutput(const std::string& path) {
     SECURITY_ATTRIBUTES security{sizeof security, nullptr, TRUE};
     return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &security,
@@ -71,7 +55,6 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     for (const std::string& arg : args) {
         commandLine += " " + QuoteArgument(arg);
     }
-    ShareAConsoleWithChildren();
     const HANDLE out = InheritableOutput(m_outputDir.Path("stdout"));
     const HANDLE err = InheritableOutput(m_outputDir.Path("stderr"));
     STARTUPINFOA startup{};
@@ -80,10 +63,8 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = out;
     startup.hStdError = err;
-    // A group of its own lets the test send the break event to the child alone.
-    const BOOL started =
-        CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                       CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &m_os->m_process);
+    const BOOL started = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                        nullptr, nullptr, &startup, &m_os->m_process);
     CloseHandle(out);
     CloseHandle(err);
     if (!started) {
@@ -98,10 +79,6 @@ ChildProcess::~ChildProcess() {
     }
     CloseHandle(m_os->m_process.hThread);
     CloseHandle(m_os->m_process.hProcess);
-}
-
-void ChildProcess::Interrupt(int signal) {
-    GenerateConsoleCtrlEvent(signal == SIGBREAK ? CTRL_BREAK_EVENT : CTRL_C_EVENT, 0);
 }
 
 void ChildProcess::Kill() {
