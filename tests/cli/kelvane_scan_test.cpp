@@ -9,14 +9,11 @@
 #include <fstream>
 #include <thread>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <unistd.h>
 #endif
 
 #include "cli/scan_site.h"
-#include "cli/tree_snapshot.h"
 #include "support/capture_host.h"
 
 namespace {
@@ -269,27 +266,5 @@ TEST(KelvaneScanMemory, DoesNotGrowWithTheNumberOfFiles) {
     EXPECT_LT(peakKb[1] - peakKb[0], 1024)
         << peakKb[0] << " KB for 500 files, " << peakKb[1] << " KB for 4000";
 }
-
-#ifdef _WIN32
-// A scan of every drive, run only where C: is the only drive (the test
-// sandbox, whose C: is a scratch folder): never on a real machine.
-TEST(KelvaneScanAllDrives, WalksEveryDriveOfTheSandbox) {
-    char drives[16] = {};
-    const DWORD length = GetLogicalDriveStringsA(sizeof drives, drives);
-    if (std::string(drives, length) != std::string("C:\\\0", 4)) {
-        GTEST_SKIP() << "runs only in a sandbox whose only drive is C:";
-    }
-    fs::create_directory("C:\\all-drives");
-    const std::string page = "C:\\all-drives\\page.htm";
-    std::ofstream(page, std::ios::binary) << "<p>\n" << kBlock;
-    const ProcessResult result = Scan({"--all-drives"});
-    const std::vector<std::string> lines = OutputLines(result.m_stdout);
-    fs::remove_all("C:\\all-drives");
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.front(), DriveBanner("C:\\"));
-    EXPECT_THAT(lines, ::testing::Contains(page));
-    EXPECT_EQ(result.m_exitCode, 1);
-}
-#endif
 
 }  // namespace

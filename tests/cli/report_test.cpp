@@ -10,7 +10,6 @@
 #include "cli/json.h"
 #include "scan_site.h"
 #include "support/capture_host.h"
-#include "tree_snapshot.h"
 
 namespace {
 

@@ -14,7 +14,6 @@
 #include "scan/scanner.h"
 #include "scan_site.h"
 #include "support/capture_host.h"
-#include "tree_snapshot.h"
 
 namespace fs = std::filesystem;
 
