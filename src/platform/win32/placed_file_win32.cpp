@@ -141,6 +141,9 @@ void Fill(const std::string& path, std::intptr_t created, const KeptFile& file) 
         }
         SetFileStatus(path, file.m_status);
     } catch (const CFileException&) {
+        // A read-only attribute, given with the status or by the copied access list, would keep
+        // the part written from being deleted.
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(path.c_str());
         throw;
     }
