@@ -1,20 +1,33 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "cli/glob.h"
 #include "cli/path_text.h"
 
 namespace {
+
+// A case of a rule on two paths, and whether the rule holds.
+struct PathCase {
+    std::string m_first;
+    std::string m_second;
+    bool m_holds;
+};
+
+template <typename Rule>
+void ExpectRule(Rule rule, const std::vector<PathCase>& cases) {
+    for (const PathCase& c : cases) {
+        EXPECT_EQ(rule(c.m_first, c.m_second), c.m_holds)
+            << c.m_first << " " << c.m_second.substr(0, 80);
+    }
+}
 
 // A star stays within one folder and a double star crosses them; a question
 // mark is one character but no separator; the whole path must match; and
 // many stars on a long path still answer.
 TEST(GlobMatches, FollowsThePatternCharacters) {
     const std::string longPath = "/" + std::string(4000, 'a') + "b";
-    const struct {
-        const char* m_glob;
-        std::string m_path;
-        bool m_matches;
-    } kCases[] = {
+    const std::vector<PathCase> kCases = {
         {"/srv/*/cache", "/srv/www/cache", true},
         {"/srv/*/cache", "/srv/www/old/cache", false},
         {"/srv/**/cache", "/srv/www/old/cache", true},
@@ -35,23 +48,16 @@ TEST(GlobMatches, FollowsThePatternCharacters) {
         {"C:/web/*", "C:\\web\\index.htm", true},
 #else
         {"/WEB/**", "/web/index.htm", false},
-        {"/web\\*", "/web/index.htm", false}
+        {"/web\\*", "/web/index.htm", false},
 #endif
     };
-    for (const auto& c : kCases) {
-        EXPECT_EQ(GlobMatches(c.m_glob, c.m_path), c.m_matches)
-            << c.m_glob << " " << c.m_path.substr(0, 80);
-    }
+    ExpectRule(GlobMatches, kCases);
 }
 
 // Whole names only; on Windows names differing only in case, or in the
 // separator, are one file.
 TEST(IsAtOrBelow, TakesWholeNamesOnly) {
-    const struct {
-        const char* m_path;
-        const char* m_root;
-        bool m_below;
-    } kCases[] = {
+    const std::vector<PathCase> kCases = {
         {"/srv/www", "/srv/www", true},
         {"/srv/www/keep", "/srv/www", true},
         {"/srv", "/", true},
@@ -65,12 +71,10 @@ TEST(IsAtOrBelow, TakesWholeNamesOnly) {
         {"C:\\Sites\\Keep", "c:\\site", false},
 #else
         {"/Srv/www/keep", "/srv/www", false},
-        {"/srv/www\\keep", "/srv/www", false}
+        {"/srv/www\\keep", "/srv/www", false},
 #endif
     };
-    for (const auto& c : kCases) {
-        EXPECT_EQ(IsAtOrBelow(c.m_path, c.m_root), c.m_below) << c.m_path << " " << c.m_root;
-    }
+    ExpectRule(IsAtOrBelow, kCases);
 }
 
 }  // namespace
