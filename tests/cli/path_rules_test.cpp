@@ -5,6 +5,12 @@
 #include "cli/glob.h"
 #include "cli/path_text.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "win32/code_page_932.h"
+#endif
+
 namespace {
 
 // A case of a rule on two paths, and whether the rule holds.
@@ -17,8 +23,10 @@ struct PathCase {
 template <typename Rule>
 void ExpectRule(Rule rule, const std::vector<PathCase>& cases) {
     for (const PathCase& c : cases) {
+        // Escaped: a name in a double-byte code page is no text in a test's log.
         EXPECT_EQ(rule(c.m_first, c.m_second), c.m_holds)
-            << c.m_first << " " << c.m_second.substr(0, 80);
+            << ::testing::PrintToString(c.m_first) << " "
+            << ::testing::PrintToString(c.m_second.substr(0, 80));
     }
 }
 
@@ -76,5 +84,27 @@ TEST(IsAtOrBelow, TakesWholeNamesOnly) {
     };
     ExpectRule(IsAtOrBelow, kCases);
 }
+
+#ifdef _WIN32
+// Rules compare whole characters of the ANSI code page, which Wine takes from the locale: code
+// page 932 runs in a process of its own (see tests/CMakeLists.txt). There a trail byte may be the
+// backslash or an ASCII letter.
+TEST(CodePage932, PathRulesCompareWholeCharacters) {
+    ASSERT_EQ(GetACP(), 932u);
+    ExpectRule(GlobMatches, {{"C:\\web\\*\\x.htm", Join({"C:", "web", kHyoji, "x.htm"}), true},
+                             {"C:\\web\\?\\x.htm", Join({"C:", "web", kHyo, "x.htm"}), true},
+                             {Join({"C:", "web", kA}), Join({"C:", "web", kDi}), false}});
+    ExpectRule(IsAtOrBelow, {{Join({"C:", "web", kHyoji, "bk"}), Join({"C:", "web", kHyo}), false},
+                             {Join({"C:", "web", kHyo, "bk"}), Join({"C:", "web", kHyo}), true},
+                             {Join({"C:", "web", kDi, "bk"}), Join({"C:", "web", kA}), false}});
+}
+
+// In code page 1252 case is ignored for accented letters too (U+00C9 and U+00E9).
+TEST(CodePage1252, PathRulesFoldAccentedLetters) {
+    ASSERT_EQ(GetACP(), 1252u);
+    ExpectRule(GlobMatches, {{"C:\\WEB\\\xc9T.HTM", "c:\\web\\\xe9t.htm", true}});
+    ExpectRule(IsAtOrBelow, {{"C:\\WEB\\\xc9T\\x.htm", "c:\\web\\\xe9t", true}});
+}
+#endif
 
 }  // namespace

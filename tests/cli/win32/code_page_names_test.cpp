@@ -1,10 +1,10 @@
-// Names in the system's ANSI code page, read character by character: in code
-// page 932 the trail byte of a character may be 0x5C, the backslash, or an
-// ASCII letter; in every code page case is ignored for all letters. Wine
-// takes a program's code page from its locale, so each code page's suite runs
-// in a process of its own (see tests/CMakeLists.txt), and each test first
-// checks that it runs in its own. Japanese characters are written as their
-// bytes in code page 932.
+// Names in the system's ANSI code page, read character by character (the
+// path rules' own cases are with the rules): the window's names for its
+// files, and the command's walk, backup and restore through a folder whose
+// name ends in a trail byte 0x5C. Wine takes a program's code page from its
+// locale, so this suite runs in a process of its own (see
+// tests/CMakeLists.txt), and each test first checks that it runs in code
+// page 932.
 #include <windows.h>
 
 #include <gmock/gmock.h>
@@ -14,83 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "cli/glob.h"
-#include "cli/path_text.h"
 #include "cli/scan_site.h"
+#include "code_page_932.h"
 #include "core/log_text.h"
 #include "framework/module_names.h"
 #include "support/temp_dir.h"
 
 namespace {
-
-// 0x5C as a trail byte: U+8868, U+8868 U+793A, and U+30BD.
-constexpr char kHyo[] = "\x95\x5c";
-constexpr char kHyoji[] = "\x95\x5c\x8e\xa6";
-constexpr char kSo[] = "\x83\x5c";
-// U+30A2 and U+30C2, whose trail bytes are "A" and "a".
-constexpr char kA[] = "\x83\x41";
-constexpr char kDi[] = "\x83\x61";
-// U+00C9 and U+00E9 in code page 1252.
-constexpr char kEUpper[] = "\xc9";
-constexpr char kELower[] = "\xe9";
-
-std::string Join(std::initializer_list<std::string> parts) {
-    std::string path;
-    for (const std::string& part : parts) {
-        path += path.empty() ? part : "\\" + part;
-    }
-    return path;
-}
-
-// The glob of --exclude, and the rule behind "the backup folder lies outside
-// every PATH" and the PATH filter of a restore. Rows are traced by their
-// names: their bytes are no text in a test's log.
-struct PathRuleCase {
-    const char* m_name;
-    bool (*m_rule)(const std::string& path, const std::string& pattern);
-    std::string m_path;
-    std::string m_pattern;
-    bool m_holds;
-};
-
-bool Glob(const std::string& path, const std::string& glob) {
-    return GlobMatches(glob, path);
-}
-
-void ExpectPathRules(const std::vector<PathRuleCase>& rows) {
-    for (const PathRuleCase& row : rows) {
-        SCOPED_TRACE(row.m_name);
-        EXPECT_EQ(row.m_rule(row.m_path, row.m_pattern), row.m_holds);
-    }
-}
-
-TEST(CodePage932, PathRulesCompareWholeCharacters) {
-    ASSERT_EQ(GetACP(), 932u);
-    ExpectPathRules({
-        {"GlobStarRunsOverATrailBackslash", Glob, Join({"C:", "web", kHyoji, "x.htm"}),
-         "C:\\web\\*\\x.htm", true},
-        {"GlobQuestionMarkIsADoubleByteCharacter", Glob, Join({"C:", "web", kHyo, "x.htm"}),
-         "C:\\web\\?\\x.htm", true},
-        {"GlobTrailLettersKeepTheirCase", Glob, Join({"C:", "web", kDi}), Join({"C:", "web", kA}),
-         false},
-        {"BelowTrailBackslashEndsNoFolder", IsAtOrBelow, Join({"C:", "web", kHyoji, "bk"}),
-         Join({"C:", "web", kHyo}), false},
-        {"BelowFolderEndingInATrailBackslash", IsAtOrBelow, Join({"C:", "web", kHyo, "bk"}),
-         Join({"C:", "web", kHyo}), true},
-        {"BelowTrailLettersKeepTheirCase", IsAtOrBelow, Join({"C:", "web", kDi, "bk"}),
-         Join({"C:", "web", kA}), false},
-    });
-}
-
-TEST(CodePage1252, PathRulesFoldAccentedLetters) {
-    ASSERT_EQ(GetACP(), 1252u);
-    ExpectPathRules({
-        {"Glob", Glob, Join({"c:", "web", kELower + std::string("t.htm")}),
-         Join({"C:", "web", kEUpper + std::string("T.HTM")}), true},
-        {"Below", IsAtOrBelow, Join({"C:", "WEB", kEUpper + std::string("T"), "x.htm"}),
-         Join({"c:", "web", kELower + std::string("t")}), true},
-    });
-}
 
 // The names the window derives from its own program file's.
 TEST(CodePage932, ModuleNamesEndAtTheLastWholeSeparator) {
