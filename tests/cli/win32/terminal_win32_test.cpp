@@ -18,17 +18,12 @@ void WithStandardError(HANDLE handle, const std::function<void()>& run) {
     SetStdHandle(STD_ERROR_HANDLE, saved);
 }
 
-// A console of the test's own; its screen buffer.
-HANDLE NewConsole() {
-    FreeConsole();
-    EXPECT_TRUE(AllocConsole());
-    return CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                       nullptr, OPEN_EXISTING, 0, nullptr);
-}
-
 // The progress line goes only to a console; a pipe, as a test runner or a
-// script gives, gets nothing.
-TEST(TerminalWin32, OnlyAConsoleIsATerminal) {
+// script gives, gets nothing. In a console of another code page a name in
+// the ANSI code page (1252 here: U+00C9, "t", U+00E9) shows as the same
+// characters.
+TEST(TerminalWin32, OnlyAConsoleIsATerminalAndShowsNamesAsTheyAre) {
+    ASSERT_EQ(GetACP(), 1252u);
     HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
     ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, nullptr, 0));
@@ -36,22 +31,16 @@ TEST(TerminalWin32, OnlyAConsoleIsATerminal) {
     CloseHandle(readEnd);
     CloseHandle(writeEnd);
 
-    const HANDLE console = NewConsole();
-    ASSERT_NE(console, INVALID_HANDLE_VALUE);
-    WithStandardError(console, [] { EXPECT_GT(TerminalColumns(StandardStream::kError), 0); });
-    CloseHandle(console);
     FreeConsole();
-}
-
-// A name in the ANSI code page (1252 here: U+00C9, "t", U+00E9) shows in a
-// console of another code page as the same characters.
-TEST(TerminalWin32, StandardErrorShowsNamesInTheConsoleAsTheyAre) {
-    ASSERT_EQ(GetACP(), 1252u);
-    const HANDLE console = NewConsole();
+    ASSERT_TRUE(AllocConsole());
+    const HANDLE console =
+        CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(console, INVALID_HANDLE_VALUE);
     ASSERT_TRUE(SetConsoleOutputCP(437));
     std::streambuf* const saved = std::cerr.rdbuf();
     WithStandardError(console, [] {
+        EXPECT_GT(TerminalColumns(StandardStream::kError), 0);
         ShowErrorsInTheConsoleCodePage();
         std::cerr << "\xc9t\xe9" << std::flush;
     });
