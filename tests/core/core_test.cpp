@@ -99,8 +99,10 @@ TEST(LineList, CopyAndMoveLeaveNoLineViewingAnotherListsBytes) {
     source.push_back("added after the move");  // a moved-from list is empty and usable
     EXPECT_THAT(moved, ElementsAre("one", "two"));
     EXPECT_THAT(source, ElementsAre("added after the move"));
+    const char* const bytes = source.begin()->data();
     moved = std::move(source);
     EXPECT_THAT(moved, ElementsAre("added after the move"));
+    EXPECT_EQ(moved.begin()->data(), bytes) << "taken over, not copied";
 }
 
 }  // namespace
