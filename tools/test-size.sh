@@ -18,7 +18,7 @@ tests=$(code_lines tests fuzz)
 total=$((code + tests))
 awk -v t="$tests" -v a="$total" -v max="$max" 'BEGIN {
     pct = a ? 100 * t / a : 0
-    printf "Test code: %d of %d code lines (%.1f %%), budget 25-36 %%\n", t, a, pct
+    printf "Test code: %d of %d code lines (%.1f %%); the aim is 25-33 %%\n", t, a, pct
     if (max != "" && pct > max + 0) {
         printf "test-size.sh: the tests are above %s %% of the code\n", max > "/dev/stderr"
         exit 1
